@@ -1,0 +1,42 @@
+#ifndef LENSTALLY_ENTRYREADER_H
+#define LENSTALLY_ENTRYREADER_H
+
+#include "analysis/pictureanalysis.h"
+#include "analysis/statkind.h"
+
+#include <QAtomicInt>
+#include <QStringList>
+#include <QThread>
+#include <QVector>
+
+class IFilter;
+class StatTable;
+
+// The worker thread of an analysis: reads each file's Exif data, asks the filters,
+// fills the registered tables and raises the progress counter once per file.
+// Configure it before start(); the owner waits for it before touching the tables.
+class EntryReader : public QThread
+{
+public:
+    EntryReader() = default;
+
+    // Stores the counter (set to 0 here) and a copy of the absolute file paths.
+    void setFiles(QAtomicInt* progress, const QStringList& files);
+    // Appends a filter (not owned); filters are asked in the order added.
+    void addFilter(IFilter* filter);
+    // Registers the table for a kind (not owned); a second call for a kind is ignored.
+    void setTable(StatKind kind, StatTable* table);
+
+protected:
+    // Reads every file in order; stops before the next file when interruption is requested,
+    // and computes the percentages only after a complete run.
+    void run() override;
+
+private:
+    QAtomicInt* progress = nullptr;
+    QStringList files;
+    TableSet tables{};
+    QVector<IFilter*> filters;
+};
+
+#endif

@@ -1,0 +1,114 @@
+#include "analysis/exifaccess.h"
+
+#include "analysis/exiv2compat.h"
+#include "analysis/logging.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <exception>
+#include <mutex>
+
+namespace exif {
+
+namespace {
+
+void logToCategory(int level, const char* message)
+{
+    QString text = QString::fromLocal8Bit(message).trimmed();
+    switch (level) {
+    case Exiv2::LogMsg::debug:
+        qCDebug(lcExiv2).noquote() << text;
+        break;
+    case Exiv2::LogMsg::info:
+        qCInfo(lcExiv2).noquote() << text;
+        break;
+    case Exiv2::LogMsg::warn:
+        qCWarning(lcExiv2).noquote() << text;
+        break;
+    default:
+        qCCritical(lcExiv2).noquote() << text;
+        break;
+    }
+}
+
+template <typename Open>
+std::unique_ptr<Exiv2::Image> openAndRead(Open open)
+{
+    installLogHandler();
+    try {
+        std::unique_ptr<Exiv2::Image> image = open();
+        if (!image)
+            return nullptr;
+        image->readMetadata();
+        return image;
+    } catch (...) {
+        // Not a picture, damaged, unreadable, or out of memory: the caller skips it.
+        return nullptr;
+    }
+}
+
+} // namespace
+
+void installLogHandler()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { Exiv2::LogMsg::setHandler(logToCategory); });
+}
+
+std::unique_ptr<Exiv2::Image> openFile(const QString& path)
+{
+    // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
+    const std::string native = QFile::encodeName(path).toStdString();
+    return openAndRead([&native] { return exiv2compat::openImage(native); });
+}
+
+std::unique_ptr<Exiv2::Image> openBuffer(const unsigned char* data, std::size_t size)
+{
+    return openAndRead([data, size] { return exiv2compat::openImage(data, size); });
+}
+
+Exiv2::ExifData& exifData(Exiv2::Image& image)
+{
+    return image.exifData();
+}
+
+bool readText(Exiv2::ExifData& data, const char* key, QString* text)
+{
+    try {
+        const std::string value = data[key].toString();
+        *text = QString::fromLatin1(value.c_str()); // up to the first NUL
+        return true;
+    } catch (const exiv2compat::Error&) {
+        return false;
+    }
+}
+
+float saneNumber(float value)
+{
+    if (!std::isfinite(value) || std::fabs(value) >= 1e9f)
+        return 0.0f;
+    return value;
+}
+
+float readNumber(Exiv2::ExifData& data, const char* key)
+{
+    try {
+        return saneNumber(data[key].toFloat(0));
+    } catch (const exiv2compat::Error&) {
+        return 0.0f;
+    }
+}
+
+float readNumberIfPresent(Exiv2::ExifData& data, const char* key)
+{
+    try {
+        Exiv2::Exifdatum& datum = data[key];
+        if (datum.size() > 0)
+            return saneNumber(datum.toFloat(0));
+    } catch (const exiv2compat::Error&) {
+    }
+    return 0.0f;
+}
+
+} // namespace exif

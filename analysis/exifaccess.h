@@ -1,0 +1,44 @@
+#ifndef LENSTALLY_EXIFACCESS_H
+#define LENSTALLY_EXIFACCESS_H
+
+// Every call into Exiv2 goes through these functions; none of them throws.
+
+#include <QString>
+
+#include <cstddef>
+#include <memory>
+
+namespace Exiv2 {
+class ExifData;
+class Image;
+} // namespace Exiv2
+
+namespace exif {
+
+// Sends Exiv2's log messages to the "lenstally.exiv2" category; safe to call often.
+void installLogHandler();
+
+// Opens a picture file and reads its metadata; null when that fails for any reason.
+std::unique_ptr<Exiv2::Image> openFile(const QString& path);
+// The same for a picture held in memory.
+std::unique_ptr<Exiv2::Image> openBuffer(const unsigned char* data, std::size_t size);
+// The Exif data of an opened image.
+Exiv2::ExifData& exifData(Exiv2::Image& image);
+
+// The tag's text up to its first NUL, as Latin-1, untrimmed; "" when absent.
+// False, with text unchanged, when Exiv2 fails to read it.
+bool readText(Exiv2::ExifData& data, const char* key, QString* text);
+
+// The tag's first component as a float; 0 when absent, unreadable, not finite or
+// of magnitude 1e9 or more (a crafted file can store any number under any tag).
+float readNumber(Exiv2::ExifData& data, const char* key);
+
+// As readNumber, but 0 without asking for a value unless the tag holds one.
+float readNumberIfPresent(Exiv2::ExifData& data, const char* key);
+
+// A value read from a tag, or 0 when it is not finite or of magnitude 1e9 or more.
+float saneNumber(float value);
+
+} // namespace exif
+
+#endif

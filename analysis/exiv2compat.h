@@ -1,0 +1,47 @@
+#ifndef LENSTALLY_EXIV2COMPAT_H
+#define LENSTALLY_EXIV2COMPAT_H
+
+// The one place that knows which Exiv2 version we build against (0.27 or 0.28).
+
+#include <exiv2/exiv2.hpp>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace exiv2compat {
+
+#if EXIV2_TEST_VERSION(0, 28, 0)
+using Error = Exiv2::Error;
+#else
+using Error = Exiv2::AnyError;
+#endif
+
+// 0.27 hands images out as std::auto_ptr, 0.28 as std::unique_ptr; take either.
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+
+inline std::unique_ptr<Exiv2::Image> openImage(const std::string& path)
+{
+    return std::unique_ptr<Exiv2::Image>(Exiv2::ImageFactory::open(path).release());
+}
+
+inline std::unique_ptr<Exiv2::Image> openImage(const unsigned char* data, std::size_t size)
+{
+#if EXIV2_TEST_VERSION(0, 28, 0)
+    return std::unique_ptr<Exiv2::Image>(Exiv2::ImageFactory::open(data, size).release());
+#else
+    return std::unique_ptr<Exiv2::Image>(
+        Exiv2::ImageFactory::open(data, static_cast<long>(size)).release());
+#endif
+}
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+} // namespace exiv2compat
+
+#endif

@@ -1,0 +1,15 @@
+#ifndef LENSTALLY_FILECOLLECTOR_H
+#define LENSTALLY_FILECOLLECTOR_H
+
+#include <QStringList>
+
+// The lower-case extensions (without dot) of the ticked formats: JPEG, TIFF, then RAW.
+QStringList pictureExtensions(bool jpeg, bool tiff, bool raw);
+
+// The absolute paths of the files below folder whose suffix is one of extensions,
+// ignoring case: the folder's own files first, then each non-hidden subfolder's, at
+// any depth. Hidden files are taken; hidden folders and symbolic links to folders
+// are not descended into.
+QStringList collectFiles(const QString& folder, const QStringList& extensions);
+
+#endif

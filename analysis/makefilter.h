@@ -1,0 +1,13 @@
+#ifndef LENSTALLY_MAKEFILTER_H
+#define LENSTALLY_MAKEFILTER_H
+
+#include "analysis/tagfilter.h"
+
+// Filters pictures by camera make ("Exif.Image.Make").
+class MakeFilter : public TagFilter
+{
+public:
+    explicit MakeFilter(const QStringList& names) : TagFilter("Exif.Image.Make", names) {}
+};
+
+#endif

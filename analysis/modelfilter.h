@@ -1,0 +1,13 @@
+#ifndef LENSTALLY_MODELFILTER_H
+#define LENSTALLY_MODELFILTER_H
+
+#include "analysis/tagfilter.h"
+
+// Filters pictures by camera model ("Exif.Image.Model").
+class ModelFilter : public TagFilter
+{
+public:
+    explicit ModelFilter(const QStringList& names) : TagFilter("Exif.Image.Model", names) {}
+};
+
+#endif

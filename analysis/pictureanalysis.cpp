@@ -1,0 +1,104 @@
+#include "analysis/pictureanalysis.h"
+
+#include "analysis/cropfactor.h"
+#include "analysis/exifaccess.h"
+#include "analysis/ifilter.h"
+#include "analysis/stattable.h"
+
+#include <exiv2/exiv2.hpp>
+
+#include <exception>
+
+namespace {
+
+// Exposure times below a nanosecond are no camera's: treat them as absent.
+constexpr float kShortestExposure = 1e-9f;
+
+PictureOutcome analyseImage(Exiv2::Image* image, const QVector<IFilter*>& filters,
+                            PictureValues* values)
+{
+    if (!image)
+        return PictureOutcome::Unreadable;
+    try {
+        return analyseExif(exif::exifData(*image), filters, values);
+    } catch (...) {
+        // Anything outside the per-tag guards (allocation failure, a library fault):
+        // the file still counts as processed, and adds nothing.
+        return PictureOutcome::Unreadable;
+    }
+}
+
+} // namespace
+
+PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
+                           PictureValues* values)
+{
+    PictureValues v;
+    // Make and model belong to this picture alone: a tag that cannot be read is empty.
+    if (exif::readText(data, "Exif.Image.Make", &v.make)) {
+        v.make = v.make.trimmed();
+        if (exif::readText(data, "Exif.Image.Model", &v.model))
+            v.model = v.model.trimmed();
+    }
+
+    for (IFilter* filter : filters) {
+        if (!filter->accepts(data))
+            return PictureOutcome::Filtered;
+    }
+
+    v.focalLength = exif::readNumber(data, "Exif.Photo.FocalLength");
+    v.focalLength35mm = exif::readNumberIfPresent(data, "Exif.Photo.FocalLengthIn35mmFilm");
+    if (v.focalLength35mm < 1.0f)
+        v.focalLength35mm = cropFactor(v.make, v.model) * v.focalLength;
+    v.aperture = exif::readNumber(data, "Exif.Photo.FNumber");
+    v.iso = exif::readNumber(data, "Exif.Photo.ISOSpeedRatings");
+    v.exposureTime = exif::readNumber(data, "Exif.Photo.ExposureTime");
+    if (v.exposureTime < kShortestExposure)
+        v.exposureTime = 0.0f;
+    if (double(v.focalLength35mm) < 0.1)
+        v.focalLength35mm = 0.0f;
+
+    *values = v;
+    return isUsable(v) ? PictureOutcome::Counted : PictureOutcome::Unusable;
+}
+
+PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
+                           PictureValues* values)
+{
+    std::unique_ptr<Exiv2::Image> image = exif::openFile(path);
+    return analyseImage(image.get(), filters, values);
+}
+
+PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
+                             const QVector<IFilter*>& filters, PictureValues* values)
+{
+    std::unique_ptr<Exiv2::Image> image = exif::openBuffer(data, size);
+    return analyseImage(image.get(), filters, values);
+}
+
+bool isUsable(const PictureValues& v)
+{
+    return double(v.focalLength) > 0.1 && double(v.aperture) > 0.1 && v.iso > 0.0f
+           && v.exposureTime > 0.0f;
+}
+
+QString cameraText(const QString& make, const QString& model)
+{
+    return make + QStringLiteral(" - ") + model;
+}
+
+void addToTables(const PictureValues& v, const TableSet& tables)
+{
+    if (StatTable* t = tables[FocalLength])
+        t->addNumber(v.focalLength);
+    if (StatTable* t = tables[FocalLength35mm])
+        t->addNumber(v.focalLength35mm);
+    if (StatTable* t = tables[Aperture])
+        t->addNumber(v.aperture);
+    if (StatTable* t = tables[Iso])
+        t->addNumber(v.iso);
+    if (StatTable* t = tables[ExposureTime])
+        t->addExposureTime(v.exposureTime);
+    if (StatTable* t = tables[Camera])
+        t->addText(cameraText(v.make, v.model));
+}

@@ -1,0 +1,63 @@
+#ifndef LENSTALLY_PICTUREANALYSIS_H
+#define LENSTALLY_PICTUREANALYSIS_H
+
+// What one picture contributes to the six tables, read the same way by every
+// front end, the worker thread and the fuzz targets.
+
+#include "analysis/statkind.h"
+
+#include <QString>
+#include <QVector>
+
+#include <array>
+#include <cstddef>
+
+namespace Exiv2 {
+class ExifData;
+}
+class IFilter;
+class StatTable;
+
+// The tables to fill, by StatKind; a null entry is not filled.
+using TableSet = std::array<StatTable*, StatKindCount>;
+
+struct PictureValues
+{
+    QString make;
+    QString model;
+    float focalLength = 0;
+    float focalLength35mm = 0; // the tag, or the crop-factor estimate, or 0 for unknown
+    float aperture = 0;
+    float iso = 0;
+    float exposureTime = 0;
+};
+
+enum class PictureOutcome {
+    Unreadable, // not a picture, damaged, or not readable
+    Filtered,   // refused by a filter
+    Unusable,   // lacks focal length, aperture, ISO or exposure time
+    Counted,    // values hold what the tables get
+};
+
+// Asks the filters in order, then reads the picture's values from its Exif data.
+PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
+                           PictureValues* values);
+
+// Opens the file and analyses it; never throws.
+PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
+                           PictureValues* values);
+
+// Opens a picture held in memory and analyses it; never throws.
+PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
+                             const QVector<IFilter*>& filters, PictureValues* values);
+
+// True when the values carry focal length > 0.1, f-number > 0.1, ISO > 0 and exposure > 0.
+bool isUsable(const PictureValues& values);
+
+// Adds a counted picture's values to every table of the set, kinds in ascending order.
+void addToTables(const PictureValues& values, const TableSet& tables);
+
+// The camera table's text for a make and model: "make - model".
+QString cameraText(const QString& make, const QString& model);
+
+#endif

@@ -1,0 +1,88 @@
+#include "analysis/stattable.h"
+
+#include "analysis/numberformat.h"
+
+#include <algorithm>
+
+void StatTable::clear()
+{
+    rows.clear();
+    numberIndex.clear();
+    textIndex.clear();
+    totalCount = 0;
+}
+
+bool StatTable::countExisting(qint64 key)
+{
+    const auto it = numberIndex.find(key);
+    if (it == numberIndex.end())
+        return false;
+    ++rows[size_t(it->second)].count;
+    ++totalCount;
+    return true;
+}
+
+void StatTable::appendNumberRow(qint64 key, const QString& label)
+{
+    numberIndex.emplace(key, int(rows.size()));
+    rows.push_back(StatRow{label, key, 1, 0.0f});
+    ++totalCount;
+}
+
+void StatTable::addTenths(qint64 tenths)
+{
+    if (!countExisting(tenths))
+        appendNumberRow(tenths, tenthsLabel(tenths));
+}
+
+void StatTable::addNumber(float value)
+{
+    addTenths(roundHalfAway(double(value) * 10.0));
+}
+
+void StatTable::addExposureTime(float seconds)
+{
+    const qint64 key = roundHalfAway(double(seconds) * 1000000.0);
+    if (!countExisting(key))
+        appendNumberRow(key, exposureLabel(double(seconds)));
+}
+
+void StatTable::addText(const QString& text)
+{
+    const auto it = textIndex.find(text);
+    if (it != textIndex.end()) {
+        ++rows[size_t(it->second)].count;
+    } else {
+        textIndex.emplace(text, int(rows.size()));
+        rows.push_back(StatRow{text, 0, 1, 0.0f});
+    }
+    ++totalCount;
+}
+
+void StatTable::computePercents()
+{
+    if (rows.empty())
+        return;
+    for (StatRow& r : rows)
+        r.percent = float(double(qint64(r.count) * 100) / double(totalCount));
+}
+
+void StatTable::sortByValue()
+{
+    std::stable_sort(rows.begin(), rows.end(), [](const StatRow& a, const StatRow& b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        return a.label < b.label;
+    });
+}
+
+void StatTable::sortByCount()
+{
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const StatRow& a, const StatRow& b) { return a.count > b.count; });
+}
+
+const StatRow* StatTable::row(unsigned index) const
+{
+    return index < rows.size() ? &rows[index] : nullptr;
+}

@@ -1,0 +1,65 @@
+#ifndef LENSTALLY_STATTABLE_H
+#define LENSTALLY_STATTABLE_H
+
+#include <QString>
+#include <QtGlobal>
+
+#include <map>
+#include <vector>
+
+// One row of a statistics table: a distinct value and how often it occurred.
+struct StatRow
+{
+    QString label;    // made once, from the first value that created the row
+    qint64 key = 0;   // numeric sort key (tenths, or microseconds); 0 for text rows
+    int count = 0;    // values counted in this row
+    float percent = 0; // share of the table's total, set by computePercents
+};
+
+// Counts how often each distinct value of one picture property occurs.
+// Rows keep creation order until a sort; add only between clear() and the first sort.
+class StatTable
+{
+public:
+    StatTable() = default;
+    StatTable(const StatTable&) = delete;
+    StatTable& operator=(const StatTable&) = delete;
+
+    // Empties the table: no rows, no index entries, total 0.
+    void clear();
+
+    // Counts a value given in tenths; a new row is labelled "2.8" or "50".
+    void addTenths(qint64 tenths);
+    // Counts a number, rounded half away from zero to tenths.
+    void addNumber(float value);
+    // Counts an exposure time in seconds, keyed by whole microseconds.
+    void addExposureTime(float seconds);
+    // Counts a text value; rows differ by exact, case-sensitive text.
+    void addText(const QString& text);
+
+    // Sets every row's percent to count * 100 / total.
+    void computePercents();
+    // Stable sort by key, then by label (UTF-16 order).
+    void sortByValue();
+    // Stable sort by count, most first; equal counts keep their order.
+    void sortByCount();
+
+    // Number of rows.
+    unsigned rowCount() const { return unsigned(rows.size()); }
+    // The row at index, or null past the end; valid until the next add, sort or clear.
+    const StatRow* row(unsigned index) const;
+    // Values counted since the last clear.
+    int total() const { return totalCount; }
+
+private:
+    // Counts the value in its existing row; false when there is none yet.
+    bool countExisting(qint64 key);
+    void appendNumberRow(qint64 key, const QString& label);
+
+    std::vector<StatRow> rows;
+    std::map<qint64, int> numberIndex;
+    std::map<QString, int> textIndex;
+    int totalCount = 0;
+};
+
+#endif

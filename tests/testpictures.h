@@ -1,0 +1,47 @@
+#ifndef LENSTALLY_TESTPICTURES_H
+#define LENSTALLY_TESTPICTURES_H
+
+// Writes small pictures with chosen Exif tags for the tests, through Exiv2.
+
+#include <QList>
+#include <QString>
+
+namespace testpictures {
+
+enum class Format { Jpeg, Tiff };
+
+// One Exif tag to write: as text in the tag's usual type ("50/1", "200"), or as a
+// number stored with an explicit float or double type (huge, NaN, infinite).
+struct Tag
+{
+    enum class Kind { Text, Float, Double };
+    QString key;
+    QString text;
+    double number = 0;
+    Kind kind = Kind::Text;
+
+    static Tag textTag(const QString& key, const QString& text);
+    static Tag floatTag(const QString& key, float value);
+    static Tag doubleTag(const QString& key, double value);
+};
+
+// A usable picture: make, model, focal length 50 mm, 35 mm 75 mm, f/2.8, ISO 200, 1/125 s.
+QList<Tag> typicalTags(const QString& make = QStringLiteral("Canon"),
+                       const QString& model = QStringLiteral("Canon EOS 7D"));
+
+// The tags of typicalTags, with key's tag replaced by tag (or removed when tag's key is empty).
+QList<Tag> withTag(QList<Tag> tags, const QString& key, const Tag& tag);
+QList<Tag> withoutTag(QList<Tag> tags, const QString& key);
+
+// Writes a picture of the format carrying the tags to path; false on failure.
+bool writePicture(const QString& path, Format format, const QList<Tag>& tags);
+
+// The bytes of a JPEG or TIFF picture carrying the tags (empty on failure).
+QByteArray pictureBytes(Format format, const QList<Tag>& tags);
+
+// Writes raw bytes to path; false on failure.
+bool writeBytes(const QString& path, const QByteArray& bytes);
+
+} // namespace testpictures
+
+#endif
