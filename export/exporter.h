@@ -7,6 +7,14 @@
 
 class QIODevice;
 
+// Why the last write() failed.
+enum class ExportError
+{
+    None,        // written completely
+    OpenFailed,  // the file could not be opened (or created) for writing
+    WriteFailed, // opened, but a write, the flush or the final rename failed
+};
+
 // Writes statistics tables, given as titled sections, in one file format.
 class Exporter
 {
@@ -20,7 +28,13 @@ public:
     // Writes every section to an open device; false when any write fails.
     virtual bool writeTo(QIODevice* device) = 0;
 
+    // What made the last write() fail; None after a success or before any write.
+    ExportError error() const { return lastError; }
+
     QList<ExportSection> sections;
+
+protected:
+    ExportError lastError = ExportError::None;
 };
 
 #endif
