@@ -1,20 +1,30 @@
 #ifndef LENSTALLY_TESTPICTURES_H
 #define LENSTALLY_TESTPICTURES_H
 
-// Writes small pictures with chosen Exif tags for the tests, through Exiv2.
+// Writes small pictures with chosen Exif tags through Exiv2, for the tests, the
+// benchmark and the sample folder.
 
 #include <QList>
 #include <QString>
 
 namespace testpictures {
 
-enum class Format { Jpeg, Tiff };
+enum class Format
+{
+    Jpeg,
+    Tiff
+};
 
 // One Exif tag to write: as text in the tag's usual type ("50/1", "200"), or as a
 // number stored with an explicit float or double type (huge, NaN, infinite).
 struct Tag
 {
-    enum class Kind { Text, Float, Double };
+    enum class Kind
+    {
+        Text,
+        Float,
+        Double
+    };
     QString key;
     QString text;
     double number = 0;

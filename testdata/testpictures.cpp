@@ -103,7 +103,7 @@ bool writePicture(const QString& path, Format format, const QList<Tag>& tags)
             // Exiv2 cannot create a TIFF from nothing: start from a header and one
             // 1 x 1 strip, then let it write the tags.
             static const char tiff[] = "II*\0\x08\0\0\0"
-                                       "\x01\0"                            // one entry
+                                       "\x01\0"                             // one entry
                                        "\x00\x01\x03\0\x01\0\0\0\x01\0\0\0" // ImageWidth 1
                                        "\0\0\0\0";
             if (!writeBytes(path, QByteArray(tiff, sizeof(tiff) - 1)))
