@@ -18,8 +18,8 @@ bool startsWith(const QString& text, const char* what)
 // non-digit suffix (R5m2). R7, R10, R50 and R100 are APS-C.
 bool isFullFrameCanonR(const QString& word)
 {
-    if (word.compare(QLatin1String("R"), Qt::CaseInsensitive) == 0
-        || word.compare(QLatin1String("RP"), Qt::CaseInsensitive) == 0)
+    if (word.compare(QLatin1String("R"), Qt::CaseInsensitive) == 0 ||
+        word.compare(QLatin1String("RP"), Qt::CaseInsensitive) == 0)
         return true;
     if (word.size() < 2 || (word[0] != QLatin1Char('R') && word[0] != QLatin1Char('r')))
         return false;

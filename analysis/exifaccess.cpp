@@ -32,8 +32,7 @@ void logToCategory(int level, const char* message)
     }
 }
 
-template <typename Open>
-std::unique_ptr<Exiv2::Image> openAndRead(Open open)
+template <typename Open> std::unique_ptr<Exiv2::Image> openAndRead(Open open)
 {
     installLogHandler();
     try {

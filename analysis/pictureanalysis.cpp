@@ -78,8 +78,8 @@ PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
 
 bool isUsable(const PictureValues& v)
 {
-    return double(v.focalLength) > 0.1 && double(v.aperture) > 0.1 && v.iso > 0.0f
-           && v.exposureTime > 0.0f;
+    return double(v.focalLength) > 0.1 && double(v.aperture) > 0.1 && v.iso > 0.0f &&
+           v.exposureTime > 0.0f;
 }
 
 QString cameraText(const QString& make, const QString& model)

@@ -32,7 +32,8 @@ struct PictureValues
     float exposureTime = 0;
 };
 
-enum class PictureOutcome {
+enum class PictureOutcome
+{
     Unreadable, // not a picture, damaged, or not readable
     Filtered,   // refused by a filter
     Unusable,   // lacks focal length, aperture, ISO or exposure time

@@ -3,7 +3,8 @@
 
 // The six statistics tables; the values fix the order in which tables are
 // filled, finished, shown and exported.
-enum StatKind {
+enum StatKind
+{
     FocalLength = 0,
     FocalLength35mm = 1,
     Aperture = 2,

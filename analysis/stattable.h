@@ -10,9 +10,9 @@
 // One row of a statistics table: a distinct value and how often it occurred.
 struct StatRow
 {
-    QString label;    // made once, from the first value that created the row
-    qint64 key = 0;   // numeric sort key (tenths, or microseconds); 0 for text rows
-    int count = 0;    // values counted in this row
+    QString label;     // made once, from the first value that created the row
+    qint64 key = 0;    // numeric sort key (tenths, or microseconds); 0 for text rows
+    int count = 0;     // values counted in this row
     float percent = 0; // share of the table's total, set by computePercents
 };
 
