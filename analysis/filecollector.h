@@ -8,8 +8,8 @@ QStringList pictureExtensions(bool jpeg, bool tiff, bool raw);
 
 // The absolute paths of the files below folder whose suffix is one of extensions,
 // ignoring case: the folder's own files first, then each non-hidden subfolder's, at
-// any depth. Hidden files are taken; hidden folders and symbolic links to folders
-// are not descended into.
+// any depth. Hidden files are taken; hidden folders are skipped; a symbolic link to
+// a folder has its own files listed but is not descended into.
 QStringList collectFiles(const QString& folder, const QStringList& extensions);
 
 #endif

@@ -1,0 +1,146 @@
+#include "analysis/filecollector.h"
+#include "testpictures.h"
+
+#include <QtTest>
+
+namespace {
+
+bool touch(const QString& path)
+{
+    return testpictures::writeBytes(path, QByteArray("x"));
+}
+
+// The collected paths relative to root, in collection order.
+QStringList relative(const QString& root, const QStringList& files)
+{
+    QStringList out;
+    const QDir dir(root);
+    for (const QString& f : files)
+        out << dir.relativeFilePath(f);
+    return out;
+}
+
+} // namespace
+
+class TestFileCollector : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void extensions_data();
+    void extensions();
+    void suffixMatching_data();
+    void suffixMatching();
+    void walkOrderAndHiddenEntries();
+    void pathsAreAbsolute();
+    void linkedFolderIsListedNotDescended();
+};
+
+void TestFileCollector::extensions_data()
+{
+    QTest::addColumn<bool>("jpeg");
+    QTest::addColumn<bool>("tiff");
+    QTest::addColumn<bool>("raw");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("first");
+    QTest::newRow("none") << false << false << false << 0 << QString();
+    QTest::newRow("jpeg") << true << false << false << 2 << "jpg";
+    QTest::newRow("tiff") << false << true << false << 2 << "tif";
+    QTest::newRow("raw") << false << false << true << 35 << "3rf";
+    QTest::newRow("all") << true << true << true << 39 << "jpg";
+}
+
+void TestFileCollector::extensions()
+{
+    QFETCH(bool, jpeg);
+    QFETCH(bool, tiff);
+    QFETCH(bool, raw);
+    QFETCH(int, count);
+    QFETCH(QString, first);
+    QStringList list = pictureExtensions(jpeg, tiff, raw);
+    QCOMPARE(list.size(), count);
+    QCOMPARE(list.value(0), first);
+    QCOMPARE(list.removeDuplicates(), 0);
+    for (const QString& ext : list)
+        QCOMPARE(ext, ext.toLower());
+}
+
+void TestFileCollector::suffixMatching_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("IMG_0001.JPG") << "IMG_0001.JPG" << true;
+    QTest::newRow("img.Jpeg") << "img.Jpeg" << true;
+    QTest::newRow("a.tif") << "a.tif" << false;
+    QTest::newRow("photo.jpg.bak") << "photo.jpg.bak" << false;
+    QTest::newRow("README") << "README" << false;
+    QTest::newRow("x.NEF") << "x.NEF" << true;
+    QTest::newRow("x.dng") << "x.dng" << true;
+    QTest::newRow("hidden .a.jpg") << ".a.jpg" << true;
+    QTest::newRow("hidden .jpg") << ".jpg" << true; // QFileInfo gives it the suffix jpg
+}
+
+void TestFileCollector::suffixMatching()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, taken);
+    QTemporaryDir dir;
+    QVERIFY(touch(dir.filePath(name)));
+    const QStringList files = collectFiles(dir.path(), pictureExtensions(true, false, true));
+    QCOMPARE(files.size(), taken ? 1 : 0);
+}
+
+void TestFileCollector::walkOrderAndHiddenEntries()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    QVERIFY(QDir(root).mkpath("sub/deeper"));
+    QVERIFY(QDir(root).mkpath(".hidden/inner"));
+    QVERIFY(QDir(root).mkpath("sub/.secret"));
+    QVERIFY(touch(root + "/top.jpg"));
+    QVERIFY(touch(root + "/sub/a.jpg"));
+    QVERIFY(touch(root + "/sub/deeper/b.JPG"));
+    QVERIFY(touch(root + "/sub/.shown.jpg"));
+    QVERIFY(touch(root + "/.hidden/never.jpg"));
+    QVERIFY(touch(root + "/.hidden/inner/never.jpg"));
+    QVERIFY(touch(root + "/sub/.secret/never.jpg"));
+    QVERIFY(QDir(root).mkpath("folder.jpg")); // a folder is never a picture
+
+    const QStringList files =
+        relative(root, collectFiles(root, pictureExtensions(true, false, false)));
+    // The chosen folder's files come first; no hidden folder is entered.
+    QCOMPARE(files.value(0), QStringLiteral("top.jpg"));
+    QCOMPARE(QSet<QString>(files.begin(), files.end()),
+             (QSet<QString>{"top.jpg", "sub/a.jpg", "sub/deeper/b.JPG", "sub/.shown.jpg"}));
+    QCOMPARE(files.size(), 4);
+    QVERIFY(files.indexOf("sub/a.jpg") < files.indexOf("sub/deeper/b.JPG"));
+}
+
+void TestFileCollector::pathsAreAbsolute()
+{
+    QTemporaryDir dir;
+    QVERIFY(touch(dir.filePath("a.jpg")));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QStringList files = collectFiles(".", pictureExtensions(true, false, false));
+    QDir::setCurrent(previous);
+    QCOMPARE(files.size(), 1);
+    QVERIFY(QFileInfo(files[0]).isAbsolute());
+    QCOMPARE(QFileInfo(files[0]).canonicalFilePath(),
+             QFileInfo(dir.filePath("a.jpg")).canonicalFilePath());
+}
+
+void TestFileCollector::linkedFolderIsListedNotDescended()
+{
+    QTemporaryDir outside, dir;
+    QVERIFY(QDir(outside.path()).mkpath("deep"));
+    QVERIFY(touch(outside.filePath("shallow.jpg")));
+    QVERIFY(touch(outside.filePath("deep/deep.jpg")));
+    QVERIFY(QFile::link(outside.path(), dir.filePath("link")));
+    const QStringList files =
+        relative(dir.path(), collectFiles(dir.path(), pictureExtensions(true, false, false)));
+    QCOMPARE(files, QStringList{"link/shallow.jpg"});
+}
+
+QTEST_GUILESS_MAIN(TestFileCollector)
+#include "tst_filecollector.moc"
