@@ -1,7 +1,10 @@
 #include "analysis/entryreader.h"
 
 #include "analysis/logging.h"
+#include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
+
+EntryReader::EntryReader() : jobs(defaultJobCount()) {}
 
 void EntryReader::setFiles(QAtomicInt* counter, const QStringList& fileList)
 {
@@ -22,22 +25,29 @@ void EntryReader::setTable(StatKind kind, StatTable* table)
     tables[kind] = table;
 }
 
+void EntryReader::setJobs(int count)
+{
+    jobs = count;
+}
+
 void EntryReader::run()
 {
     const QStringList list = files;
-    for (const QString& path : list) {
-        if (isInterruptionRequested())
-            return;
-        qCDebug(lcReader) << path;
-        try {
-            PictureValues values;
-            if (analyseFile(path, filters, &values) == PictureOutcome::Counted)
-                addToTables(values, tables);
-        } catch (...) {
-            // An allocation failure while adding: the file still counts as processed.
-        }
-        progress->fetchAndAddRelaxed(1);
-    }
+    int index = 0;
+    const bool complete = analyseInOrder(
+        list, filters, jobs, [this] { return isInterruptionRequested(); },
+        [&](PictureOutcome outcome, const PictureValues& values) {
+            qCDebug(lcReader) << list[index++];
+            try {
+                if (outcome == PictureOutcome::Counted)
+                    addToTables(values, tables);
+            } catch (...) {
+                // An allocation failure while adding: the file still counts as processed.
+            }
+            progress->fetchAndAddRelaxed(1);
+        });
+    if (!complete)
+        return;
     for (StatTable* table : tables) {
         if (table)
             table->computePercents();

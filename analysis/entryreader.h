@@ -18,7 +18,7 @@ class StatTable;
 class EntryReader : public QThread
 {
 public:
-    EntryReader() = default;
+    EntryReader();
 
     // Stores the counter (set to 0 here) and a copy of the absolute file paths.
     void setFiles(QAtomicInt* progress, const QStringList& files);
@@ -26,10 +26,14 @@ public:
     void addFilter(IFilter* filter);
     // Registers the table for a kind (not owned); a second call for a kind is ignored.
     void setTable(StatKind kind, StatTable* table);
+    // Sets how many threads open and parse the files (1 to 8; default: the cores, at
+    // most 8). The tables come out the same for any number.
+    void setJobs(int jobs);
 
 protected:
-    // Reads every file in order; stops before the next file when interruption is requested,
-    // and computes the percentages only after a complete run.
+    // Reads every file, applying each picture to the tables in list order on this thread;
+    // stops before the next file when interruption is requested, and computes the
+    // percentages only after a complete run.
     void run() override;
 
 private:
@@ -37,6 +41,7 @@ private:
     QStringList files;
     TableSet tables{};
     QVector<IFilter*> filters;
+    int jobs;
 };
 
 #endif

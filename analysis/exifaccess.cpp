@@ -55,6 +55,13 @@ void installLogHandler()
     std::call_once(once, [] { Exiv2::LogMsg::setHandler(logToCategory); });
 }
 
+void prepareForThreads()
+{
+    installLogHandler();
+    static std::once_flag once;
+    std::call_once(once, [] { Exiv2::XmpParser::initialize(); });
+}
+
 std::unique_ptr<Exiv2::Image> openFile(const QString& path)
 {
     // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.

@@ -18,6 +18,10 @@ namespace exif {
 // Sends Exiv2's log messages to the "lenstally.exiv2" category; safe to call often.
 void installLogHandler();
 
+// Makes Exiv2 ready for reading different pictures on several threads at once
+// (its XMP parser must be initialised first); safe to call often.
+void prepareForThreads();
+
 // Opens a picture file and reads its metadata; null when that fails for any reason.
 std::unique_ptr<Exiv2::Image> openFile(const QString& path);
 // The same for a picture held in memory.

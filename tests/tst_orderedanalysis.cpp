@@ -1,0 +1,174 @@
+#include "analysis/entryreader.h"
+#include "analysis/orderedanalysis.h"
+#include "analysis/stattable.h"
+#include "testpictures.h"
+
+#include <QtTest>
+
+#include <cmath>
+
+using namespace testpictures;
+
+namespace {
+
+// Every row of every table, in order, with all its fields.
+QString dump(StatTable (&tables)[StatKindCount])
+{
+    QString out;
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        out += QStringLiteral("table %1\n").arg(kind);
+        for (unsigned i = 0; i < tables[kind].rowCount(); ++i) {
+            const StatRow* r = tables[kind].row(i);
+            out += QStringLiteral("%1|%2|%3|%4\n")
+                       .arg(r->label)
+                       .arg(r->key)
+                       .arg(r->count)
+                       .arg(double(r->percent), 0, 'g', 9);
+        }
+    }
+    return out;
+}
+
+QString exposureText(float seconds)
+{
+    // Exact: a float is a dyadic fraction, written as numerator / 2^30.
+    return QStringLiteral("%1/1073741824").arg(qint64(std::ldexp(double(seconds), 30)));
+}
+
+} // namespace
+
+class TestOrderedAnalysis : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void outcomesArriveInListOrder_data();
+    void outcomesArriveInListOrder();
+    void stopEndsWithinTheList_data();
+    void stopEndsWithinTheList();
+    void tablesIdenticalForAnyThreadCount_data();
+    void tablesIdenticalForAnyThreadCount();
+    void interruptionWithSeveralThreads();
+
+private:
+    QTemporaryDir dir;
+    QStringList files;    // pictures with ISO 100 + index, and some broken files
+    QStringList labelled; // pictures whose exposure label depends on which came first
+};
+
+void TestOrderedAnalysis::initTestCase()
+{
+    for (int i = 0; i < 60; ++i) {
+        const QString path = dir.filePath(QStringLiteral("p%1.jpg").arg(i));
+        if (i % 7 == 3) {
+            QVERIFY(writeBytes(path, "broken"));
+        } else {
+            QList<Tag> tags =
+                typicalTags(i % 2 ? "Canon" : "NIKON", QStringLiteral("M%1").arg(i % 5));
+            tags = withTag(tags, "Exif.Photo.ISOSpeedRatings",
+                           Tag::textTag("Exif.Photo.ISOSpeedRatings", QString::number(100 + i)));
+            QVERIFY(writePicture(path, i % 3 ? Format::Jpeg : Format::Tiff, tags));
+        }
+        files << path;
+    }
+    // 1.25 s and the float just below it share a microsecond key but read 1.3 and 1.2:
+    // the row's label is that of the first in list order.
+    const float justBelow = std::nextafter(1.25f, 0.0f);
+    for (int i = 0; i < 40; ++i) {
+        const float seconds = i % 2 ? 1.25f : justBelow;
+        const QString path = dir.filePath(QStringLiteral("e%1.jpg").arg(i));
+        QVERIFY(
+            writePicture(path, Format::Jpeg,
+                         withTag(typicalTags(), "Exif.Photo.ExposureTime",
+                                 Tag::textTag("Exif.Photo.ExposureTime", exposureText(seconds)))));
+        labelled << path;
+    }
+}
+
+void TestOrderedAnalysis::outcomesArriveInListOrder_data()
+{
+    QTest::addColumn<int>("jobs");
+    for (int jobs : {1, 2, 3, 8})
+        QTest::addRow("%d threads", jobs) << jobs;
+}
+
+void TestOrderedAnalysis::outcomesArriveInListOrder()
+{
+    QFETCH(int, jobs);
+    QList<int> isos;
+    const bool complete = analyseInOrder(
+        files, {}, jobs, [] { return false; },
+        [&](PictureOutcome outcome, const PictureValues& values) {
+            isos << (outcome == PictureOutcome::Counted ? int(values.iso) : -1);
+        });
+    QVERIFY(complete);
+    QCOMPARE(isos.size(), files.size());
+    for (int i = 0; i < files.size(); ++i)
+        QCOMPARE(isos[i], i % 7 == 3 ? -1 : 100 + i);
+}
+
+void TestOrderedAnalysis::stopEndsWithinTheList_data()
+{
+    outcomesArriveInListOrder_data();
+}
+
+void TestOrderedAnalysis::stopEndsWithinTheList()
+{
+    QFETCH(int, jobs);
+    int handed = 0;
+    const bool complete = analyseInOrder(
+        files, {}, jobs, [&handed] { return handed == 5; },
+        [&](PictureOutcome, const PictureValues&) { ++handed; });
+    QVERIFY(!complete);
+    QCOMPARE(handed, 5);
+}
+
+void TestOrderedAnalysis::tablesIdenticalForAnyThreadCount_data()
+{
+    outcomesArriveInListOrder_data();
+}
+
+void TestOrderedAnalysis::tablesIdenticalForAnyThreadCount()
+{
+    QFETCH(int, jobs);
+    const QStringList all = files + labelled;
+    QString dumps[2];
+    for (int pass = 0; pass < 2; ++pass) {
+        StatTable tables[StatKindCount];
+        QAtomicInt counter;
+        EntryReader reader;
+        reader.setJobs(pass == 0 ? 1 : jobs);
+        reader.setFiles(&counter, all);
+        for (int kind = 0; kind < StatKindCount; ++kind)
+            reader.setTable(StatKind(kind), &tables[kind]);
+        reader.start();
+        reader.wait();
+        QCOMPARE(counter.loadRelaxed(), all.size());
+        dumps[pass] = dump(tables);
+    }
+    QCOMPARE(dumps[1], dumps[0]);
+    // The first picture of the pair is the one just below 1.25 s.
+    QVERIFY(dumps[0].contains(QStringLiteral("\n1.2|1250000|40|")));
+}
+
+void TestOrderedAnalysis::interruptionWithSeveralThreads()
+{
+    const QStringList many(5000, files[0]);
+    StatTable iso;
+    QAtomicInt counter;
+    EntryReader reader;
+    reader.setJobs(8);
+    reader.setFiles(&counter, many);
+    reader.setTable(Iso, &iso);
+    reader.start();
+    QTRY_VERIFY(counter.loadRelaxed() > 10);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(10000));
+    const int done = counter.loadRelaxed();
+    QVERIFY(done < many.size());
+    QCOMPARE(iso.total(), done);
+}
+
+QTEST_GUILESS_MAIN(TestOrderedAnalysis)
+#include "tst_orderedanalysis.moc"
