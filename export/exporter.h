@@ -6,6 +6,7 @@
 #include <QList>
 
 class QIODevice;
+class QString;
 
 // Why the last write() failed.
 enum class ExportError
@@ -34,6 +35,11 @@ public:
     QList<ExportSection> sections;
 
 protected:
+    // What write() does for a file name: writeTo() into a temporary file beside it, which
+    // takes the name only when everything was written, and lastError set to the outcome.
+    // An existing file stays as it was when the export fails; no temporary file is left.
+    bool saveAs(const QString& fileName);
+
     ExportError lastError = ExportError::None;
 };
 

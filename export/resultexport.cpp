@@ -1,0 +1,33 @@
+#include "export/resultexport.h"
+
+#include "export/htmlexporter.h"
+#include "export/tabexporter.h"
+
+std::unique_ptr<Exporter> exporterFor(const QString& fileName)
+{
+    if (fileName.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
+        return std::make_unique<HTMLExporter>(fileName);
+    return std::make_unique<TABExporter>(fileName);
+}
+
+QList<ExportSection> resultSections(const TableSet& tables)
+{
+    struct Heading
+    {
+        const char* title;
+        const char* valueHeading;
+    };
+    // Indexed by StatKind.
+    static const Heading headings[StatKindCount] = {
+        {"Focal Length", "mm"},       {"Focal Length (35mm equivalent)", "mm"},
+        {"Aperture", "f/"},           {"ISO", "ISO"},
+        {"Exposure Time", "Seconds"}, {"Camera", "Make & Model"},
+    };
+    QList<ExportSection> sections;
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        sections.append(ExportSection{QString::fromLatin1(headings[kind].title),
+                                      QString::fromLatin1(headings[kind].valueHeading),
+                                      tables[size_t(kind)]});
+    }
+    return sections;
+}

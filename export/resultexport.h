@@ -1,0 +1,24 @@
+#ifndef LENSTALLY_RESULTEXPORT_H
+#define LENSTALLY_RESULTEXPORT_H
+
+// How the results of an analysis are exported: which format a file name asks for, and
+// which sections the six tables make.
+
+#include "analysis/pictureanalysis.h"
+#include "export/exporter.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+// An HTMLExporter when the name ends in ".htm", in any case; a TABExporter otherwise
+// (".html" and ".txt" included). The name is used as given, no extension is added.
+std::unique_ptr<Exporter> exporterFor(const QString& fileName);
+
+// The six tables as sections in StatKind order, titled "Focal Length",
+// "Focal Length (35mm equivalent)", "Aperture", "ISO", "Exposure Time" and "Camera".
+// A null table makes a section without rows.
+QList<ExportSection> resultSections(const TableSet& tables);
+
+#endif

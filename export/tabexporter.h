@@ -1,0 +1,26 @@
+#ifndef LENSTALLY_TABEXPORTER_H
+#define LENSTALLY_TABEXPORTER_H
+
+#include "export/exporter.h"
+
+#include <QString>
+
+// Tab-separated text, UTF-8 without byte-order mark, every line ending in CR LF:
+//   Lenstally
+//   then per section: <value heading> TAB Pictures TAB %
+//   then per row:     <label> TAB <count> TAB <percent, two decimals>
+// Section titles are not written; labels are written as they are, without quoting.
+class TABExporter : public Exporter
+{
+public:
+    // Touches no file until write().
+    explicit TABExporter(const QString& fileName);
+
+    bool write() override;
+    bool writeTo(QIODevice* device) override;
+
+private:
+    QString fileName;
+};
+
+#endif
