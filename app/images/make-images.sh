@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Redraws the program's icons and the donation button with ImageMagick. The
+# generated files are committed, so the build itself never needs this script.
+# Each icon is drawn large and scaled down, which gives smooth edges at 16 pixels.
+set -euo pipefail
+cd "$(dirname "$0")"
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# Keeps the pictures byte-stable between runs.
+png() {
+    local out=${*: -1}
+    convert "${@:1:$#-1}" -strip "PNG32:$out"
+}
+
+# Open: a yellow folder with a darker back flap.
+png -size 64x64 xc:none \
+    -fill '#c8961e' -stroke '#7a5a10' -strokewidth 2 \
+    -draw 'roundrectangle 4,12 30,24 3,3' \
+    -draw 'roundrectangle 4,18 60,56 4,4' \
+    -fill '#f4c84a' -draw 'polygon 10,28 62,28 56,56 4,56' \
+    -resize 16x16 open.png
+
+# Play: a green triangle.
+png -size 64x64 xc:none \
+    -fill '#2e9e3e' -stroke '#1b5e25' -strokewidth 3 \
+    -draw 'polygon 14,6 58,32 14,58' \
+    -resize 16x16 play.png
+
+# Save: a blue floppy disk with its label and shutter.
+png -size 64x64 xc:none \
+    -fill '#2f5fa8' -stroke '#16325e' -strokewidth 2 \
+    -draw 'polygon 4,4 52,4 60,12 60,60 4,60' \
+    -stroke none -fill '#f2f2f2' -draw 'rectangle 14,34 50,58' \
+    -fill '#b8c4d6' -draw 'rectangle 18,4 46,22' \
+    -fill '#16325e' -draw 'rectangle 36,7 42,19' \
+    -resize 16x16 save.png
+
+# About: a white "i" on a blue disc.
+png -size 64x64 xc:none \
+    -fill '#2f6fc8' -stroke '#17407a' -strokewidth 3 -draw 'circle 32,32 32,3' \
+    -stroke none -fill white -draw 'circle 32,17 32,11' \
+    -draw 'roundrectangle 27,26 37,52 3,3' \
+    -resize 16x16 about.png
+
+# Power: the red power symbol, an open ring with a bar through its gap.
+png -size 64x64 xc:none \
+    -fill none -stroke '#c62828' -strokewidth 8 \
+    -draw 'stroke-linecap round arc 9,11 55,57 -55,235' \
+    -draw 'stroke-linecap round line 32,5 32,30' \
+    -resize 16x16 power.png
+
+# The application icon: a lens seen from the front, a dark barrel around blue glass
+# with a six-bladed aperture and a highlight.
+convert -size 256x256 xc:none \
+    -fill '#2b2b2b' -draw 'circle 128,128 128,6' \
+    -fill '#555555' -draw 'circle 128,128 128,24' \
+    "$tmp/base.png"
+convert -size 256x256 radial-gradient:'#7cc0ff'-'#0b2f66' \
+    \( -size 256x256 xc:black -fill white -draw 'circle 128,128 128,36' \) \
+    -alpha off -compose copy_opacity -composite "$tmp/glass.png"
+convert -size 256x256 xc:none -fill '#101820' \
+    -draw 'polygon 128,78 171,103 171,153 128,178 85,153 85,103' \
+    -stroke '#3d5a80' -strokewidth 3 \
+    -draw 'line 128,78 150,60' -draw 'line 171,103 196,96' -draw 'line 171,153 184,178' \
+    -draw 'line 128,178 106,196' -draw 'line 85,153 60,160' -draw 'line 85,103 72,78' \
+    "$tmp/iris.png"
+convert -size 256x256 xc:none -fill 'rgba(255,255,255,0.75)' \
+    -draw 'ellipse 98,92 22,12 0,360' "$tmp/shine.png"
+convert "$tmp/base.png" "$tmp/glass.png" -composite "$tmp/iris.png" -composite \
+    "$tmp/shine.png" -composite "$tmp/icon.png"
+for size in 64 32 16; do
+    convert "$tmp/icon.png" -resize ${size}x${size} -strip "PNG32:$tmp/icon$size.png"
+done
+convert "$tmp/icon64.png" "$tmp/icon32.png" "$tmp/icon16.png" mainicon.ico
+
+# Donate: a rounded orange button with its word, 74 x 21.
+convert -size 74x21 xc:none \
+    -fill '#f7b733' -stroke '#b5781b' -strokewidth 1 -draw 'roundrectangle 0,0 73,20 9,9' \
+    -stroke none -fill '#fcd97a' -draw 'roundrectangle 3,2 70,9 6,4' \
+    -font DejaVu-Sans-Bold -pointsize 11 -fill '#3b2506' -gravity center \
+    -annotate +0+0 'Donate' -strip donatebutton.gif

@@ -1,0 +1,59 @@
+#ifndef LENSTALLY_MAINWINDOW_H
+#define LENSTALLY_MAINWINDOW_H
+
+#include <QAtomicInt>
+#include <QMainWindow>
+
+class AboutDialog;
+class EntryReader;
+class MakeFilter;
+class ModelFilter;
+class QTimer;
+class StatTable;
+
+namespace Ui {
+class MainWindow;
+}
+
+// The program's window: picks the folder, formats and filters, runs one analysis at a
+// time on a worker thread, shows the six tables twice (by value, by share) and exports them.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+protected:
+    void changeEvent(QEvent* e) override;
+
+private slots:
+    void on_btnExport_clicked();
+    void on_btnClose_clicked();
+    void on_btnBrowse_clicked();
+    void on_btnStart_clicked();
+    void progressTimer_timeout();
+    void on_btnAbout_clicked();
+
+private:
+    // Stops a running worker and waits for it, so that nothing it uses goes away under it.
+    void stopAnalysis();
+
+    Ui::MainWindow* ui;
+    AboutDialog* aboutDialog;
+    QTimer* progressTimer;
+    StatTable* statFocal;
+    StatTable* statFocal35;
+    StatTable* statAperture;
+    StatTable* statISO;
+    StatTable* statExposure;
+    StatTable* statCamera;
+    EntryReader* reader;
+    MakeFilter* makeFilter;
+    ModelFilter* modelFilter;
+    int fileCount = 0;
+    QAtomicInt processedCount; // written by the worker, read by the timer
+};
+
+#endif
