@@ -32,11 +32,11 @@ void logToCategory(int level, const char* message)
     }
 }
 
-template <typename Open> std::unique_ptr<Exiv2::Image> openAndRead(Open open)
+template <typename Open> ImagePtr openAndRead(Open open)
 {
     installLogHandler();
     try {
-        std::unique_ptr<Exiv2::Image> image = open();
+        ImagePtr image(open().release());
         if (!image)
             return nullptr;
         image->readMetadata();
@@ -48,6 +48,11 @@ template <typename Open> std::unique_ptr<Exiv2::Image> openAndRead(Open open)
 }
 
 } // namespace
+
+void ImageDeleter::operator()(Exiv2::Image* image) const
+{
+    delete image;
+}
 
 void installLogHandler()
 {
@@ -62,14 +67,14 @@ void prepareForThreads()
     std::call_once(once, [] { Exiv2::XmpParser::initialize(); });
 }
 
-std::unique_ptr<Exiv2::Image> openFile(const QString& path)
+ImagePtr openFile(const QString& path)
 {
     // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
     const std::string native = QFile::encodeName(path).toStdString();
     return openAndRead([&native] { return exiv2compat::openImage(native); });
 }
 
-std::unique_ptr<Exiv2::Image> openBuffer(const unsigned char* data, std::size_t size)
+ImagePtr openBuffer(const unsigned char* data, std::size_t size)
 {
     return openAndRead([data, size] { return exiv2compat::openImage(data, size); });
 }

@@ -15,6 +15,13 @@ class Image;
 
 namespace exif {
 
+// Deletes an image; defined where Exiv2's headers are, so callers need not include them.
+struct ImageDeleter
+{
+    void operator()(Exiv2::Image* image) const;
+};
+using ImagePtr = std::unique_ptr<Exiv2::Image, ImageDeleter>;
+
 // Sends Exiv2's log messages to the "lenstally.exiv2" category; safe to call often.
 void installLogHandler();
 
@@ -23,9 +30,9 @@ void installLogHandler();
 void prepareForThreads();
 
 // Opens a picture file and reads its metadata; null when that fails for any reason.
-std::unique_ptr<Exiv2::Image> openFile(const QString& path);
+ImagePtr openFile(const QString& path);
 // The same for a picture held in memory.
-std::unique_ptr<Exiv2::Image> openBuffer(const unsigned char* data, std::size_t size);
+ImagePtr openBuffer(const unsigned char* data, std::size_t size);
 // The Exif data of an opened image.
 Exiv2::ExifData& exifData(Exiv2::Image& image);
 

@@ -65,14 +65,14 @@ PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filte
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
                            PictureValues* values)
 {
-    std::unique_ptr<Exiv2::Image> image = exif::openFile(path);
+    exif::ImagePtr image = exif::openFile(path);
     return analyseImage(image.get(), filters, values);
 }
 
 PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
                              const QVector<IFilter*>& filters, PictureValues* values)
 {
-    std::unique_ptr<Exiv2::Image> image = exif::openBuffer(data, size);
+    exif::ImagePtr image = exif::openBuffer(data, size);
     return analyseImage(image.get(), filters, values);
 }
 

@@ -23,7 +23,7 @@ struct Picture
     Exiv2::ExifData& data() { return exif::exifData(*image); }
 
     QByteArray bytes;
-    std::unique_ptr<Exiv2::Image> image;
+    exif::ImagePtr image;
 };
 
 QList<Tag> camera(const QString& make, const QString& model)
