@@ -23,13 +23,13 @@ bool HTMLExporter::writeTo(QIODevice* device)
            "</style>\r\n"
            "<h1>Lenstally</h1>\r\n";
     for (const ExportSection& section : sections) {
-        out << "<h2>" << section.title << "</h2>\r\n";
-        out << "<table><tr><th>" << section.valueHeading
+        out << "<h2>" << section.title.toHtmlEscaped() << "</h2>\r\n";
+        out << "<table><tr><th>" << section.valueHeading.toHtmlEscaped()
             << "</th><th>Pictures</th><th>%</th></tr>\r\n";
         const unsigned rows = section.table ? section.table->rowCount() : 0;
         for (unsigned i = 0; i < rows; ++i) {
             const StatRow* row = section.table->row(i);
-            out << "<tr><td><b>" << row->label << "</b></td>\r\n";
+            out << "<tr><td><b>" << row->label.toHtmlEscaped() << "</b></td>\r\n";
             out << "<td align=\"center\">" << QString::number(row->count) << "</td>\r\n";
             out << "<td align=\"center\">" << percentText(row->percent) << "</td></tr>\r\n";
         }

@@ -8,7 +8,7 @@
 // One self-contained HTML page, UTF-8 without byte-order mark: a small style sheet, the
 // heading "Lenstally", then per section an <h2> title and a table with the value heading,
 // "Pictures" and "%" columns. Lines end in CR LF except the final "</html>".
-// Titles, headings and labels go into the page as they are, without HTML escaping.
+// Titles, headings and labels are HTML-escaped, so no camera name can inject markup.
 class HTMLExporter : public Exporter
 {
 public:

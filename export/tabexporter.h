@@ -9,7 +9,8 @@
 //   Lenstally
 //   then per section: <value heading> TAB Pictures TAB %
 //   then per row:     <label> TAB <count> TAB <percent, two decimals>
-// Section titles are not written; labels are written as they are, without quoting.
+// Section titles are not written; a tab, CR or LF inside a heading or label becomes a
+// space, so that every row has exactly three fields.
 class TABExporter : public Exporter
 {
 public:
@@ -18,6 +19,9 @@ public:
 
     bool write() override;
     bool writeTo(QIODevice* device) override;
+
+    // The text as one field: tabs, carriage returns and line feeds made spaces.
+    static QString field(const QString& text);
 
 private:
     QString fileName;

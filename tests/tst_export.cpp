@@ -15,7 +15,12 @@
 #include <QtTest>
 
 #include <array>
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -126,7 +131,12 @@ private slots:
     void htmlWholePage();
     void htmlEmptySection();
     void htmlThreeLinesPerRow();
-    void htmlNoEscaping();
+    void htmlEscapesText_data();
+    void htmlEscapesText();
+    void tabLabelsKeepThreeFields_data();
+    void tabLabelsKeepThreeFields();
+    void fileSizeLimitFailsAndKeepsOldFile_data();
+    void fileSizeLimitFailsAndKeepsOldFile();
 
     // Both formats.
     void fileMatchesDeviceOutput_data();
@@ -381,18 +391,93 @@ void TestExport::htmlThreeLinesPerRow()
     QCOMPARE(lines.at(header + 19), QByteArray("</table>"));
 }
 
-void TestExport::htmlNoEscaping()
+void TestExport::htmlEscapesText_data()
 {
-    table(Camera).addText(QStringLiteral("A<B & \"C\""));
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QByteArray>("cell");
+    QTest::newRow("script") << "<script>alert(1)</script>"
+                            << QByteArray(
+                                   "<tr><td><b>&lt;script&gt;alert(1)&lt;/script&gt;</b></td>");
+    QTest::newRow("ampersand") << "A&B" << QByteArray("<tr><td><b>A&amp;B</b></td>");
+    QTest::newRow("quotes") << "\"C\"" << QByteArray("<tr><td><b>&quot;C&quot;</b></td>");
+    QTest::newRow("non-ASCII") << QString::fromUtf8("Caf\u00e9 \u5199")
+                               << QByteArray("<tr><td><b>Caf\xc3\xa9 \xe5\x86\x99</b></td>");
+}
+
+void TestExport::htmlEscapesText()
+{
+    QFETCH(QString, label);
+    QFETCH(QByteArray, cell);
+    table(Camera).addText(label);
     table(Camera).computePercents();
     HTMLExporter exporter(path("x.htm"));
-    exporter.sections = {{"Camera & <b>", "Make & Model", &table(Camera)}};
+    exporter.sections = resultSections(tableSet());
+    exporter.sections.last().title = QStringLiteral("Camera <&>");
     QVERIFY(exporter.write());
-    const QByteArray bytes = fileBytes(path("x.htm"));
-    QVERIFY(bytes.contains("<h2>Camera & <b></h2>\r\n"));
-    QVERIFY(bytes.contains("<th>Make & Model</th>"));
-    QVERIFY(bytes.contains("<tr><td><b>A<B & \"C\"</b></td>\r\n"));
-    QVERIFY(!bytes.contains("&amp;"));
+    const QList<QByteArray> lines = crlfLines(fileBytes(path("x.htm")));
+    QVERIFY(lines.contains("<h2>Camera &lt;&amp;&gt;</h2>"));
+    QVERIFY(lines.contains("<table><tr><th>Make &amp; Model</th><th>Pictures</th><th>%</th></tr>"));
+    QVERIFY(lines.contains(cell));
+    // The fixed markup stays as it is.
+    QVERIFY(fileBytes(path("x.htm")).startsWith(htmlHead));
+}
+
+void TestExport::tabLabelsKeepThreeFields_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("tab") << "A\tB" << QByteArray("A B\t1\t100.00");
+    QTest::newRow("newline") << "A\nB" << QByteArray("A B\t1\t100.00");
+    QTest::newRow("CR LF") << "A\r\nB" << QByteArray("A  B\t1\t100.00");
+    QTest::newRow("ampersand stays") << "A&B" << QByteArray("A&B\t1\t100.00");
+}
+
+void TestExport::tabLabelsKeepThreeFields()
+{
+    QFETCH(QString, label);
+    QFETCH(QByteArray, line);
+    table(Camera).addText(label);
+    table(Camera).computePercents();
+    TABExporter exporter(path("t.txt"));
+    exporter.sections = {{"Camera", "Make\t& Model", &table(Camera)}};
+    QVERIFY(exporter.write());
+    QCOMPARE(crlfLines(fileBytes(path("t.txt"))),
+             QList<QByteArray>({"Lenstally", "Make & Model\tPictures\t%", line}));
+}
+
+void TestExport::fileSizeLimitFailsAndKeepsOldFile_data()
+{
+    fileMatchesDeviceOutput_data();
+}
+
+void TestExport::fileSizeLimitFailsAndKeepsOldFile()
+{
+    // A full disk, played by a file size limit in a child process: write() must say
+    // false and the file that was there must stay as it was.
+    QFETCH(ExportFormat, format);
+    for (int i = 0; i < 2000; ++i)
+        table(Camera).addText(QStringLiteral("Camera model number %1").arg(i));
+    table(Camera).computePercents();
+    const QString target = path("old.txt");
+    QVERIFY(putFile(target, "previous contents"));
+
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN); // a failing write instead of a killed process
+        struct rlimit limit = {4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const std::unique_ptr<Exporter> exporter = makeExporter(format, target);
+        exporter->sections = resultSections(tableSet());
+        const bool written = exporter->write();
+        _exit(written ? 0 : exporter->error() == ExportError::WriteFailed ? 3 : 4);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 3);
+    QCOMPARE(fileBytes(target), QByteArray("previous contents"));
+    QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.txt"});
 }
 
 void TestExport::fileMatchesDeviceOutput_data()
@@ -676,7 +761,7 @@ void TestExport::analysedPicturesExport()
     html->sections = resultSections(set);
     QVERIFY(html->write());
     const QByteArray page = fileBytes(path("r.htm"));
-    QVERIFY(page.contains("<tr><td><b>NIKON - D7000 & <Z></b></td>\r\n"
+    QVERIFY(page.contains("<tr><td><b>NIKON - D7000 &amp; &lt;Z&gt;</b></td>\r\n"
                           "<td align=\"center\">1</td>\r\n"
                           "<td align=\"center\">33.33</td></tr>\r\n"));
     QVERIFY(page.contains("<tr><td><b>75</b></td>\r\n"
