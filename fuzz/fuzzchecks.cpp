@@ -1,0 +1,291 @@
+#include "fuzzchecks.h"
+
+#include "analysis/ifilter.h"
+#include "analysis/makefilter.h"
+#include "analysis/modelfilter.h"
+#include "analysis/namelist.h"
+#include "analysis/pictureanalysis.h"
+#include "analysis/stattable.h"
+#include "export/htmlexporter.h"
+#include "export/resultexport.h"
+#include "export/tabexporter.h"
+#include "testpictures.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+#include <QVector>
+
+#include <cmath>
+
+namespace fuzzchecks {
+
+namespace {
+
+bool isSane(float value)
+{
+    return std::isfinite(value) && std::fabs(value) < 1e9f;
+}
+
+// The six tables of one analysis, registered as the worker registers them.
+struct Tables
+{
+    StatTable table[StatKindCount];
+    TableSet set() { return {&table[0], &table[1], &table[2], &table[3], &table[4], &table[5]}; }
+};
+
+QString checkTable(const StatTable& t, int expectedTotal)
+{
+    if (t.total() != expectedTotal)
+        return QStringLiteral("table total %1, expected %2").arg(t.total()).arg(expectedTotal);
+    long long counted = 0;
+    double percents = 0;
+    for (unsigned i = 0; i < t.rowCount(); ++i) {
+        const StatRow* row = t.row(i);
+        if (row->count <= 0 || row->label.isEmpty())
+            return QStringLiteral("row %1 has count %2, label '%3'")
+                .arg(i)
+                .arg(row->count)
+                .arg(row->label);
+        counted += row->count;
+        percents += double(row->percent);
+    }
+    if (counted != expectedTotal)
+        return QStringLiteral("rows hold %1 values, table total %2")
+            .arg(counted)
+            .arg(expectedTotal);
+    if (expectedTotal > 0 && std::fabs(percents - 100.0) > 0.01)
+        return QStringLiteral("percents add up to %1").arg(percents);
+    return QString();
+}
+
+QString checkSorted(const StatTable& t)
+{
+    for (unsigned i = 1; i < t.rowCount(); ++i) {
+        if (t.row(i - 1)->count < t.row(i)->count)
+            return QStringLiteral("sortByCount left count %1 before %2")
+                .arg(t.row(i - 1)->count)
+                .arg(t.row(i)->count);
+    }
+    return QString();
+}
+
+// Every line of the tab-separated text has three fields: six heading lines, one per row.
+QString checkTabLines(const QByteArray& out, const TableSet& tables)
+{
+    QList<QByteArray> lines = out.split('\n');
+    lines.removeLast(); // after the final line feed
+    int expectedRows = 0;
+    for (const StatTable* t : tables)
+        expectedRows += int(t->rowCount());
+    int headings = 0;
+    for (int i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (!line.endsWith('\r') || line.count('\r') != 1 || line.count('\t') != 2)
+            return QStringLiteral("line %1 is not three fields: %2")
+                .arg(i)
+                .arg(QString::fromUtf8(line.toPercentEncoding()));
+        if (line.endsWith("\tPictures\t%\r"))
+            ++headings;
+    }
+    if (headings != StatKindCount || lines.size() - 1 - headings != expectedRows)
+        return QStringLiteral("%1 heading lines and %2 rows")
+            .arg(headings)
+            .arg(lines.size() - 1 - headings);
+    return QString();
+}
+
+// Exports the tables with one exporter into memory; "" when the text has its frame.
+QString checkExport(Exporter& exporter, const TableSet& tables, bool html)
+{
+    exporter.sections = resultSections(tables);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!exporter.writeTo(&buffer))
+        return QStringLiteral("writeTo into memory failed");
+    const QByteArray out = buffer.data();
+    const QByteArray head =
+        html ? QByteArrayLiteral("<html>\r\n") : QByteArrayLiteral("Lenstally\r\n");
+    const QByteArray tail = html ? QByteArrayLiteral("</html>") : QByteArrayLiteral("\r\n");
+    if (!out.startsWith(head) || !out.endsWith(tail))
+        return QStringLiteral("export lacks its first or last line");
+    for (const StatTable* t : tables) {
+        for (unsigned i = 0; i < t->rowCount(); ++i) {
+            // The page escapes its labels, so a camera name cannot inject markup.
+            const QString label = t->row(i)->label;
+            const QByteArray expected =
+                (html ? label.toHtmlEscaped() : TABExporter::field(label)).toUtf8();
+            if (!out.contains(expected))
+                return QStringLiteral("export lacks the label '%1'").arg(label);
+        }
+    }
+    return html ? QString() : checkTabLines(out, tables);
+}
+
+QString checkValues(PictureOutcome outcome, const PictureValues& v)
+{
+    if (outcome == PictureOutcome::Unreadable || outcome == PictureOutcome::Filtered)
+        return QString();
+    // The 35 mm value is a tag or a product of the focal length and a crop factor.
+    if (!isSane(v.focalLength) || !isSane(v.focalLength35mm / 10) || !isSane(v.aperture) ||
+        !isSane(v.iso) || !isSane(v.exposureTime))
+        return QStringLiteral("a value is not finite or out of range: %1 %2 %3 %4 %5")
+            .arg(double(v.focalLength))
+            .arg(double(v.focalLength35mm))
+            .arg(double(v.aperture))
+            .arg(double(v.iso))
+            .arg(double(v.exposureTime));
+    if ((outcome == PictureOutcome::Counted) != isUsable(v))
+        return QStringLiteral("outcome disagrees with the usable-data test");
+    if (v.make != v.make.trimmed() || v.model != v.model.trimmed())
+        return QStringLiteral("make or model not trimmed");
+    return QString();
+}
+
+bool sameValues(const PictureValues& a, const PictureValues& b)
+{
+    return a.make == b.make && a.model == b.model && a.focalLength == b.focalLength &&
+           a.focalLength35mm == b.focalLength35mm && a.aperture == b.aperture && a.iso == b.iso &&
+           a.exposureTime == b.exposureTime;
+}
+
+} // namespace
+
+QString checkPicture(const std::uint8_t* data, std::size_t size)
+{
+    PictureValues values;
+    const PictureOutcome outcome = analyseBuffer(data, size, {}, &values);
+    QString problem = checkValues(outcome, values);
+    if (!problem.isEmpty())
+        return problem;
+
+    // Filters that can only refuse a picture whose make or model holds a control
+    // character: otherwise they must leave outcome and values as they were.
+    MakeFilter makeFilter(QStringList{QStringLiteral("\x01")});
+    makeFilter.except = true;
+    ModelFilter modelFilter(QStringList{QStringLiteral("\x02")});
+    modelFilter.except = true;
+    PictureValues filtered;
+    const PictureOutcome filteredOutcome =
+        analyseBuffer(data, size, {&makeFilter, &modelFilter}, &filtered);
+    // A refusal comes before the numeric tags are read, so it may hide a later failure.
+    if (filteredOutcome != PictureOutcome::Filtered) {
+        if (filteredOutcome != outcome)
+            return QStringLiteral("a filter changed the outcome");
+        if (outcome == PictureOutcome::Counted && !sameValues(values, filtered))
+            return QStringLiteral("a filter changed the values");
+    }
+
+    // The picture twice, so that its rows are found again rather than created.
+    Tables tables;
+    const TableSet set = tables.set();
+    const int counted = outcome == PictureOutcome::Counted ? 2 : 0;
+    if (counted) {
+        addToTables(values, set);
+        addToTables(values, set);
+    }
+    for (StatTable* t : set)
+        t->computePercents();
+    for (StatTable* t : set) {
+        problem = checkTable(*t, counted);
+        if (!problem.isEmpty())
+            return problem;
+        t->sortByValue();
+        t->sortByCount();
+        problem = checkSorted(*t);
+        if (!problem.isEmpty())
+            return problem;
+    }
+
+    TABExporter tab(QStringLiteral("unused.txt"));
+    problem = checkExport(tab, set, false);
+    if (!problem.isEmpty())
+        return QStringLiteral("tab-separated: ") + problem;
+    HTMLExporter html(QStringLiteral("unused.htm"));
+    problem = checkExport(html, set, true);
+    if (!problem.isEmpty())
+        return QStringLiteral("HTML: ") + problem;
+    return QString();
+}
+
+namespace {
+
+// The picture the name-list filters are asked about, made once.
+const QByteArray& knownPicture()
+{
+    static const QByteArray bytes = testpictures::pictureBytes(
+        testpictures::Format::Jpeg,
+        testpictures::typicalTags(QStringLiteral("Canon"), QStringLiteral("Canon EOS 7D")));
+    return bytes;
+}
+
+QString checkNameList(const QString& field, const QStringList& names)
+{
+    for (const QString& name : names) {
+        if (name.isEmpty() || name.contains(QLatin1Char(',')) || name.contains(QLatin1Char(';')) ||
+            name.contains(QStringLiteral("  ")) || name.startsWith(QLatin1Char(' ')) ||
+            name.endsWith(QLatin1Char(' ')))
+            return QStringLiteral("field '%1' gave the name '%2'").arg(field, name);
+        // A name always occurs in a text that holds it.
+        if (!TagFilter::matchesAny(QStringLiteral("<") + name + QStringLiteral(">"), names))
+            return QStringLiteral("the name '%1' does not match a text holding it").arg(name);
+    }
+    return QString();
+}
+
+// Asks a filter and its except twin about the known picture: exactly one keeps it, and
+// the keeping one lets it be counted.
+template <typename Filter> QString checkFilterPair(const QStringList& names, const QString& tagText)
+{
+    const QByteArray& picture = knownPicture();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(picture.constData());
+    const auto size = std::size_t(picture.size());
+    Filter keep(names);
+    Filter leaveOut(names);
+    leaveOut.except = true;
+    PictureValues values;
+    const PictureOutcome a = analyseBuffer(bytes, size, {&keep}, &values);
+    const PictureOutcome b = analyseBuffer(bytes, size, {&leaveOut}, &values);
+    if ((a == PictureOutcome::Filtered) == (b == PictureOutcome::Filtered))
+        return QStringLiteral("a filter and its except twin agree");
+    if (a != PictureOutcome::Filtered && a != PictureOutcome::Counted)
+        return QStringLiteral("a kept picture was not counted");
+    if ((a != PictureOutcome::Filtered) != TagFilter::matchesAny(tagText, names))
+        return QStringLiteral("the filter disagrees with matching its tag text");
+    return QString();
+}
+
+} // namespace
+
+QString checkNames(const std::uint8_t* data, std::size_t size)
+{
+    // make field NUL model field NUL tag text
+    const QByteArray all(reinterpret_cast<const char*>(data), int(size));
+    const QList<QByteArray> parts = all.split('\0');
+    const QString makeField = QString::fromUtf8(parts.value(0));
+    const QString modelField = QString::fromUtf8(parts.value(1));
+    const QString tagText = QString::fromLatin1(parts.value(2));
+
+    const QStringList makes = parseNameList(makeField);
+    const QStringList models = parseNameList(modelField);
+    QString problem = checkNameList(makeField, makes);
+    if (problem.isEmpty())
+        problem = checkNameList(modelField, models);
+    if (!problem.isEmpty())
+        return problem;
+
+    // Extending a text never loses a match.
+    if (TagFilter::matchesAny(tagText, makes) &&
+        !TagFilter::matchesAny(QStringLiteral("x") + tagText + QStringLiteral("y"), makes))
+        return QStringLiteral("a longer text lost the match");
+
+    if (knownPicture().isEmpty())
+        return QStringLiteral("the known picture could not be made");
+    problem = checkFilterPair<MakeFilter>(makes, QStringLiteral("Canon"));
+    if (problem.isEmpty())
+        problem = checkFilterPair<ModelFilter>(models, QStringLiteral("Canon EOS 7D"));
+    return problem;
+}
+
+} // namespace fuzzchecks

@@ -1,0 +1,27 @@
+#ifndef LENSTALLY_FUZZCHECKS_H
+#define LENSTALLY_FUZZCHECKS_H
+
+// What the fuzz targets and the regression test do with one input: run it through
+// the program's own code and check what came out. Shared so that a committed
+// input replays exactly as the fuzzer ran it.
+
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace fuzzchecks {
+
+// Analyses the bytes as a picture (with and without filters), fills a table set,
+// finishes, sorts and exports it in both formats; "" when every result holds, else
+// what went wrong.
+QString checkPicture(const std::uint8_t* data, std::size_t size);
+
+// Splits the bytes into make field, model field and a tag text, parses the fields
+// into name lists and asks the filters about a known picture and the text; "" when
+// every result holds, else what went wrong.
+QString checkNames(const std::uint8_t* data, std::size_t size);
+
+} // namespace fuzzchecks
+
+#endif
