@@ -1,0 +1,49 @@
+// lenstally-report: the Lenstally analysis on the command line.
+
+#include "exitstatus.h"
+#include "interruption.h"
+#include "reportoptions.h"
+#include "reportrun.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+    installInterruptionHandlers();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("lenstally-report"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LENSTALLY_VERSION));
+
+    QFile out;
+    QFile err;
+    out.open(stdout, QIODevice::WriteOnly);
+    err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+
+    ReportOptions options;
+    QString text;
+    switch (parseReportOptions(QCoreApplication::arguments(), &options, &text)) {
+    case ParseResult::Help:
+    case ParseResult::Version:
+        out.write(text.toUtf8());
+        return out.flush() ? ExitOk : ExitWriteFailed;
+    case ParseResult::Error:
+        err.write(text.toUtf8());
+        return ExitUsage;
+    case ParseResult::Run:
+        break;
+    }
+
+    ReportRun run(options, &out, &err, interruptionRequested);
+    run.setShowProgress(!options.quiet && isatty(STDERR_FILENO));
+    int status = run.exec();
+    // A full disk or a closed pipe shows only when the buffer goes out.
+    if (!out.flush() && status == ExitOk) {
+        err.write("Could not write standard output\n");
+        status = ExitWriteFailed;
+    }
+    return status;
+}

@@ -1,0 +1,127 @@
+#include "reportoptions.h"
+
+#include "exitstatus.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+namespace {
+
+const char* const statusHelp = "\nExit status:\n"
+                               "  0    the report was written\n"
+                               "  2    wrong command line\n"
+                               "  3    No folder was specified\n"
+                               "  4    Invalid Folder\n"
+                               "  5    No files were found\n"
+                               "  6    Could not open an export file\n"
+                               "  7    Could not write an export file or standard output\n"
+                               "  130  interrupted (SIGINT or SIGTERM); no export file is left\n";
+
+QString usageError(const QString& message, const QCommandLineParser& parser)
+{
+    return message + QStringLiteral("\n\n") + parser.helpText();
+}
+
+} // namespace
+
+ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* options, QString* text)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Counts the pictures below FOLDER by focal length, 35 mm focal length, aperture, ISO, "
+        "exposure time and camera, as the Lenstally window does, and prints the six tables."));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"),
+                                 QStringLiteral("The folder to analyse, with its subfolders."));
+    const QCommandLineOption jpeg(QStringLiteral("jpeg"), QStringLiteral("Analyse JPEG files."));
+    const QCommandLineOption tiff(QStringLiteral("tiff"), QStringLiteral("Analyse TIFF files."));
+    const QCommandLineOption raw(QStringLiteral("raw"),
+                                 QStringLiteral("Analyse camera RAW files (the default)."));
+    const QCommandLineOption noRaw(QStringLiteral("no-raw"),
+                                   QStringLiteral("Do not analyse camera RAW files."));
+    const QCommandLineOption make(QStringLiteral("make"),
+                                  QStringLiteral("Only cameras whose make contains one of the "
+                                                 "names, separated by \",\" or \";\"."),
+                                  QStringLiteral("LIST"));
+    const QCommandLineOption exceptMake(QStringLiteral("except-make"),
+                                        QStringLiteral("Leave out the makes of --make instead."));
+    const QCommandLineOption model(QStringLiteral("model"),
+                                   QStringLiteral("Only cameras whose model contains one of the "
+                                                  "names, separated by \",\" or \";\"."),
+                                   QStringLiteral("LIST"));
+    const QCommandLineOption exceptModel(
+        QStringLiteral("except-model"), QStringLiteral("Leave out the models of --model instead."));
+    const QCommandLineOption tsv(QStringLiteral("tsv"),
+                                 QStringLiteral("Also write the tab-separated export to FILE "
+                                                "(\"-\": standard output, instead of the tables)."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption html(
+        QStringLiteral("html"),
+        QStringLiteral("Also write the HTML export to FILE "
+                       "(\"-\": standard output, instead of the tables)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption byValue(
+        QStringLiteral("by-value"), QStringLiteral("Print the tables sorted by value, not share."));
+    const QCommandLineOption quiet(QStringLiteral("quiet"),
+                                   QStringLiteral("Show no progress line."));
+    parser.addOptions(
+        {jpeg, tiff, raw, noRaw, make, exceptMake, model, exceptModel, tsv, html, byValue, quiet});
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+
+    if (!parser.parse(arguments)) {
+        *text = usageError(parser.errorText(), parser);
+        return ParseResult::Error;
+    }
+    if (parser.isSet(help)) {
+        *text = parser.helpText() + QLatin1String(statusHelp);
+        return ParseResult::Help;
+    }
+    if (parser.isSet(version)) {
+        *text = QCoreApplication::applicationName() + QLatin1Char(' ') +
+                QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return ParseResult::Version;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() > 1) {
+        *text = usageError(QStringLiteral("Only one FOLDER can be given."), parser);
+        return ParseResult::Error;
+    }
+    if (parser.isSet(raw) && parser.isSet(noRaw)) {
+        *text = usageError(QStringLiteral("--raw and --no-raw exclude each other."), parser);
+        return ParseResult::Error;
+    }
+    // Each option keeps its last value: a repeated --make replaces, it does not add.
+    const auto last = [&parser](const QCommandLineOption& option) {
+        const QStringList values = parser.values(option);
+        return values.isEmpty() ? QString() : values.last();
+    };
+    ReportOptions result;
+    result.folder = positional.value(0);
+    result.jpeg = parser.isSet(jpeg);
+    result.tiff = parser.isSet(tiff);
+    result.raw = !parser.isSet(noRaw);
+    result.makeText = last(make);
+    result.exceptMake = parser.isSet(exceptMake);
+    result.modelText = last(model);
+    result.exceptModel = parser.isSet(exceptModel);
+    result.tsvFile = last(tsv);
+    result.htmlFile = last(html);
+    result.byValue = parser.isSet(byValue);
+    result.quiet = parser.isSet(quiet);
+    if (parser.isSet(tsv) && result.tsvFile.isEmpty()) {
+        *text = usageError(QStringLiteral("--tsv needs a file name."), parser);
+        return ParseResult::Error;
+    }
+    if (parser.isSet(html) && result.htmlFile.isEmpty()) {
+        *text = usageError(QStringLiteral("--html needs a file name."), parser);
+        return ParseResult::Error;
+    }
+    // Two documents interleaved on one stream would be neither.
+    if (result.tsvFile == QLatin1String("-") && result.htmlFile == QLatin1String("-")) {
+        *text =
+            usageError(QStringLiteral("Only one of --tsv and --html can write to \"-\"."), parser);
+        return ParseResult::Error;
+    }
+    *options = result;
+    return ParseResult::Run;
+}

@@ -1,0 +1,37 @@
+#ifndef LENSTALLY_REPORTOPTIONS_H
+#define LENSTALLY_REPORTOPTIONS_H
+
+#include <QString>
+#include <QStringList>
+
+// What one lenstally-report run is asked to do; the defaults are the window's.
+struct ReportOptions
+{
+    QString folder; // as typed: only the emptiness test trims it
+    bool jpeg = false;
+    bool tiff = false;
+    bool raw = true;
+    QString makeText;
+    bool exceptMake = false;
+    QString modelText;
+    bool exceptModel = false;
+    QString tsvFile; // empty: none; "-": standard output
+    QString htmlFile;
+    bool byValue = false;
+    bool quiet = false;
+};
+
+// What the command line asks for.
+enum class ParseResult
+{
+    Run,     // options holds the run
+    Help,    // print text (the help) to standard output, status 0
+    Version, // print text (the version) to standard output, status 0
+    Error,   // print text (message and usage) to standard error, status 2
+};
+
+// Parses arguments (program name first) into options; text is what to print for
+// Help, Version and Error.
+ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* options, QString* text);
+
+#endif

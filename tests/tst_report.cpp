@@ -1,0 +1,465 @@
+// lenstally-report run as a process: exit statuses and messages, the printed tables,
+// exports byte-identical to the window's, interruption, and the benchmark's smoke run.
+
+#include "testpictures.h"
+
+#include "analysis/entryreader.h"
+#include "analysis/filecollector.h"
+#include "analysis/makefilter.h"
+#include "analysis/modelfilter.h"
+#include "analysis/namelist.h"
+#include "analysis/stattable.h"
+#include "export/resultexport.h"
+
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+
+using namespace testpictures;
+
+namespace {
+
+const QString reportPath = QStringLiteral(LENSTALLY_REPORT_PATH);
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runReport(const QStringList& arguments, const QString& stdoutFile = QString())
+{
+    QProcess process;
+    if (!stdoutFile.isEmpty())
+        process.setStandardOutputFile(stdoutFile);
+    process.start(reportPath, arguments);
+    Run run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QList<Tag> cameraTags(const QString& make, const QString& model, const QString& focal)
+{
+    return withTag(typicalTags(make, model), "Exif.Photo.FocalLength",
+                   Tag::textTag("Exif.Photo.FocalLength", focal));
+}
+
+// A small library: JPEG, TIFF and TIFF-based RAW files from three cameras, one without its
+// 35 mm tag, one picture without usable data, one file that is no picture.
+bool writeLibrary(const QString& root)
+{
+    QDir().mkpath(root + "/2024/a");
+    QDir().mkpath(root + "/2023");
+    const QString noFocal35 = "Exif.Photo.FocalLengthIn35mmFilm";
+    return writePicture(root + "/IMG_1.jpg", Format::Jpeg,
+                        cameraTags("Canon", "Canon EOS 7D", "50/1")) &&
+           writePicture(root + "/IMG_2.JPG", Format::Jpeg,
+                        cameraTags("Canon", "Canon EOS 5D", "24/1")) &&
+           writePicture(root + "/2024/a/DSC_1.nef", Format::Tiff,
+                        cameraTags("NIKON CORPORATION", "NIKON D70s", "35/1")) &&
+           writePicture(
+               root + "/2024/a/DSC_2.NEF", Format::Tiff,
+               withoutTag(cameraTags("NIKON CORPORATION", "NIKON D750", "85/1"), noFocal35)) &&
+           writePicture(root + "/2024/scan.tif", Format::Tiff,
+                        withoutTag(cameraTags("Epson", "V600", "10/1"), noFocal35)) &&
+           writePicture(root + "/2023/P1.rw2", Format::Tiff,
+                        cameraTags("Panasonic", "DMC-GH4", "12/1")) &&
+           writePicture(root + "/2023/P2.rw2", Format::Tiff,
+                        cameraTags("Panasonic", "DMC-GH4", "12/1")) &&
+           writePicture(
+               root + "/2023/dark.jpg", Format::Jpeg,
+               withoutTag(typicalTags("Canon", "Canon EOS 7D"), "Exif.Photo.ExposureTime")) &&
+           writeBytes(root + "/2023/notes.jpg", "not a picture") &&
+           writeBytes(root + "/2023/notes.txt", "not a picture");
+}
+
+struct Settings
+{
+    bool jpeg = false;
+    bool tiff = false;
+    bool raw = true;
+    QString make;
+    bool exceptMake = false;
+    QString model;
+    bool exceptModel = false;
+
+    QStringList arguments() const
+    {
+        QStringList list;
+        if (jpeg)
+            list << "--jpeg";
+        if (tiff)
+            list << "--tiff";
+        if (!raw)
+            list << "--no-raw";
+        if (!make.isNull())
+            list << "--make" << make;
+        if (exceptMake)
+            list << "--except-make";
+        if (!model.isNull())
+            list << "--model" << model;
+        if (exceptModel)
+            list << "--except-model";
+        return list;
+    }
+};
+
+// What the window's Start and Export buttons write for the folder and settings: the same
+// walk, name lists and filters, EntryReader, the results display's sorts, exporterFor.
+QByteArray windowExport(const QString& folder, const Settings& s, const QString& fileName)
+{
+    const QStringList files = collectFiles(folder, pictureExtensions(s.jpeg, s.tiff, s.raw));
+    std::unique_ptr<MakeFilter> makeFilter;
+    std::unique_ptr<ModelFilter> modelFilter;
+    QAtomicInt processed;
+    StatTable tables[StatKindCount];
+    EntryReader reader;
+    reader.setFiles(&processed, files);
+    const QStringList makes = parseNameList(s.make);
+    const QStringList models = parseNameList(s.model);
+    if (!makes.isEmpty()) {
+        makeFilter = std::make_unique<MakeFilter>(makes);
+        makeFilter->except = s.exceptMake;
+        reader.addFilter(makeFilter.get());
+    }
+    if (!models.isEmpty()) {
+        modelFilter = std::make_unique<ModelFilter>(models);
+        modelFilter->except = s.exceptModel;
+        reader.addFilter(modelFilter.get());
+    }
+    TableSet set{};
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        set[kind] = &tables[kind];
+        reader.setTable(StatKind(kind), &tables[kind]);
+    }
+    reader.start();
+    reader.wait();
+    for (StatTable& table : tables) {
+        table.sortByValue();
+        table.sortByCount();
+    }
+    std::unique_ptr<Exporter> exporter = exporterFor(fileName);
+    exporter->sections = resultSections(set);
+    if (!exporter->write())
+        return QByteArray();
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Every file below root with its size and modification time.
+QStringList snapshot(const QString& root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        entries << info.filePath() + ' ' + QString::number(info.size()) + ' ' +
+                       QString::number(info.lastModified().toMSecsSinceEpoch());
+    }
+    entries.sort();
+    return entries;
+}
+
+// True once the process catches signal (its bit in /proc/PID/status SigCgt).
+bool catchesSignal(qint64 pid, int signal)
+{
+    QFile status(QString("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:"))
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+    }
+    return false;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Settings)
+
+class TestReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void refusals_data();
+    void refusals();
+    void printsTheTables();
+    void printsByValue();
+    void exportsMatchTheWindow_data();
+    void exportsMatchTheWindow();
+    void exportToStandardOutputReplacesTables_data();
+    void exportToStandardOutputReplacesTables();
+    void failedStandardOutputIsReported_data();
+    void failedStandardOutputIsReported();
+    void existingExportKeptWhenOpenFails();
+    void leavesThePictureFolderAlone();
+    void noProgressLineWithoutTerminal();
+    void interruption_data();
+    void interruption();
+    void benchmarkSmokeRun();
+
+private:
+    QTemporaryDir dir;
+    QString library;
+};
+
+void TestReport::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    library = dir.filePath("library");
+    QVERIFY(writeLibrary(library));
+}
+
+void TestReport::refusals_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString lib = dir.filePath("library");
+    const QString jpegsOnly = dir.filePath("jpegs");
+    QDir().mkpath(jpegsOnly);
+    writePicture(jpegsOnly + "/a.jpg", Format::Jpeg, typicalTags());
+    QTest::newRow("no folder") << QStringList{} << 3 << "No folder was specified\n";
+    QTest::newRow("empty folder text") << QStringList{""} << 3 << "No folder was specified\n";
+    QTest::newRow("folder of spaces") << QStringList{"   "} << 3 << "No folder was specified\n";
+    QTest::newRow("missing folder")
+        << QStringList{dir.filePath("nowhere")} << 4 << "Invalid Folder\n";
+    QTest::newRow("folder text not trimmed") << QStringList{" " + lib} << 4 << "Invalid Folder\n";
+    QTest::newRow("JPEGs only, RAW by default")
+        << QStringList{jpegsOnly} << 5 << "No files were found\n";
+    QTest::newRow("no format") << QStringList{lib, "--no-raw"} << 5 << "No files were found\n";
+    QTest::newRow("export folder missing")
+        << QStringList{lib, "--tsv", dir.filePath("none/out.txt")} << 6
+        << "Could not open " + dir.filePath("none/out.txt") + "\n";
+    QTest::newRow("unknown option") << QStringList{lib, "--colour"} << 2 << "Usage:";
+    QTest::newRow("two folders") << QStringList{lib, lib} << 2 << "Usage:";
+}
+
+void TestReport::refusals()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    const Run run = runReport(arguments);
+    QCOMPARE(run.status, status);
+    QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
+    if (status != 6) // the failing export comes after the tables
+        QCOMPARE(run.out, QByteArray());
+}
+
+void TestReport::printsTheTables()
+{
+    const Run run = runReport({library, "--jpeg", "--tiff"});
+    QCOMPARE(run.status, 0);
+    const QString out = QString::fromUtf8(run.out);
+    // By share, ties in value order; the Epson's unknown 35 mm focal length reads Unknown.
+    QVERIFY2(out.startsWith("Focal Length\n"
+                            "mm  Pictures      %\n"
+                            "12         2  28.57\n"
+                            "10         1  14.29\n"),
+             qPrintable(out));
+    QVERIFY2(out.contains("\nUnknown         2  28.57\n"), qPrintable(out));
+    QVERIFY2(out.contains("\nCamera\nMake & Model"), qPrintable(out));
+    QVERIFY2(out.contains("\nPanasonic - DMC-GH4                    2  28.57\n"), qPrintable(out));
+    QCOMPARE(out.count("Pictures"), 6);
+}
+
+void TestReport::printsByValue()
+{
+    const Run run = runReport({library, "--jpeg", "--tiff", "--by-value"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.startsWith("Focal Length\n"
+                                "mm  Pictures      %\n"
+                                "10         1  14.29\n"
+                                "12         2  28.57\n"
+                                "24         1  14.29\n"),
+             run.out.constData());
+}
+
+void TestReport::exportsMatchTheWindow_data()
+{
+    QTest::addColumn<Settings>("settings");
+    QTest::addColumn<bool>("html");
+    const auto both = [](const char* name, const Settings& s) {
+        QTest::newRow(qPrintable(QString(name) + ", tsv")) << s << false;
+        QTest::newRow(qPrintable(QString(name) + ", html")) << s << true;
+    };
+    Settings s;
+    both("RAW only", s);
+    s.jpeg = s.tiff = true;
+    both("all formats", s);
+    Settings jpegOnly;
+    jpegOnly.jpeg = true;
+    jpegOnly.raw = false;
+    both("JPEG only", jpegOnly);
+    Settings makes = s;
+    makes.make = " canon ; nikon,, ";
+    both("make list", makes);
+    makes.exceptMake = true;
+    both("except makes", makes);
+    Settings models = s;
+    models.make = "nikon";
+    models.model = "D70";
+    both("make and model", models);
+    models.exceptModel = true;
+    both("make, except model", models);
+    Settings emptyList = s;
+    emptyList.make = ",;, ";
+    emptyList.exceptMake = true;
+    both("empty make list makes no filter", emptyList);
+}
+
+void TestReport::exportsMatchTheWindow()
+{
+    QFETCH(Settings, settings);
+    QFETCH(bool, html);
+    const QString windowFile = dir.filePath(html ? "window.htm" : "window.txt");
+    const QByteArray expected = windowExport(library, settings, windowFile);
+    QVERIFY(!expected.isEmpty());
+    // The report picks the format by option, not by name.
+    const QString reportFile = dir.filePath("report.out");
+    const Run run = runReport(QStringList{library, html ? "--html" : "--tsv", reportFile} +
+                              settings.arguments());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(fileBytes(reportFile), expected);
+    QVERIFY(QFile::remove(reportFile));
+}
+
+void TestReport::exportToStandardOutputReplacesTables_data()
+{
+    QTest::addColumn<bool>("html");
+    QTest::newRow("tsv") << false;
+    QTest::newRow("html") << true;
+}
+
+void TestReport::exportToStandardOutputReplacesTables()
+{
+    QFETCH(bool, html);
+    Settings all;
+    all.jpeg = all.tiff = true;
+    const QByteArray expected =
+        windowExport(library, all, dir.filePath(html ? "window.htm" : "window.txt"));
+    const Run run =
+        runReport(QStringList{library, html ? "--html" : "--tsv", "-"} + all.arguments());
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out, expected);
+}
+
+void TestReport::failedStandardOutputIsReported_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("tables") << QStringList{};
+    QTest::newRow("export") << QStringList{"--tsv", "-"};
+}
+
+void TestReport::failedStandardOutputIsReported()
+{
+    QFETCH(QStringList, arguments);
+    if (!QFileInfo::exists("/dev/full"))
+        QSKIP("needs /dev/full");
+    const Run run = runReport(QStringList{library} + arguments, "/dev/full");
+    QCOMPARE(run.status, 7);
+    QVERIFY2(run.err.contains("Could not write standard output"), run.err.constData());
+}
+
+void TestReport::existingExportKeptWhenOpenFails()
+{
+    // A folder that is a file: the export cannot be created; the TSV written first stays.
+    const QString tsv = dir.filePath("kept.txt");
+    const QString blocker = dir.filePath("blocker");
+    QVERIFY(writeBytes(blocker, "x"));
+    const Run run = runReport({library, "--tsv", tsv, "--html", blocker + "/page.htm"});
+    QCOMPARE(run.status, 6);
+    QVERIFY(run.err.contains("Could not open " + (blocker + "/page.htm").toUtf8()));
+    QVERIFY(fileBytes(tsv).startsWith("Lenstally\r\n"));
+}
+
+void TestReport::leavesThePictureFolderAlone()
+{
+    const QStringList before = snapshot(library);
+    const Run run = runReport({library, "--jpeg", "--tiff", "--tsv", dir.filePath("t.txt"),
+                               "--html", dir.filePath("h.htm")});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(snapshot(library), before);
+}
+
+void TestReport::noProgressLineWithoutTerminal()
+{
+    // Not --quiet: only the terminal test keeps standard error clean.
+    const Run run = runReport({library, "--jpeg", "--tiff"});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.err, QByteArray());
+    QVERIFY(!run.out.contains('\r'));
+}
+
+void TestReport::interruption_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+}
+
+void TestReport::interruption()
+{
+    QFETCH(int, signal);
+    const QString big = dir.filePath("big");
+    if (!QFileInfo::exists(big)) {
+        const QByteArray bytes = pictureBytes(Format::Jpeg, typicalTags());
+        QVERIFY(!bytes.isEmpty());
+        for (int i = 0; i < 4000; ++i) {
+            const QString sub = QString("%1/%2").arg(big).arg(i / 200);
+            QVERIFY(QDir().mkpath(sub));
+            QVERIFY(writeBytes(QString("%1/%2.jpg").arg(sub).arg(i), bytes));
+        }
+    }
+    const QString exports = dir.filePath("interrupted");
+    QVERIFY(QDir().mkpath(exports));
+    QProcess process;
+    process.start(reportPath,
+                  {big, "--jpeg", "--tsv", exports + "/out.txt", "--html", exports + "/out.htm"});
+    QVERIFY(process.waitForStarted());
+    // Signal only once the handler is installed, as a user's Ctrl-C would find it.
+    QVERIFY(QTest::qWaitFor([&] { return catchesSignal(process.processId(), signal); }, 10000));
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 130);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QCOMPARE(QDir(exports).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList());
+}
+
+void TestReport::benchmarkSmokeRun()
+{
+    QProcess bench;
+    bench.start("bash", {QStringLiteral(LENSTALLY_SOURCE_DIR "/bench/run-benchmark"), "--files",
+                         "300", "--runs", "1", "--no-build", "--no-exiftool", "--build-dir",
+                         QStringLiteral(LENSTALLY_BINARY_DIR)});
+    QVERIFY(bench.waitForFinished(120000));
+    const QByteArray out = bench.readAllStandardOutput();
+    QVERIFY2(bench.exitStatus() == QProcess::NormalExit && bench.exitCode() == 0,
+             bench.readAllStandardError().constData());
+    QVERIFY2(out.contains("300 files, 270 pictures"), out.constData());
+    QVERIFY2(out.contains("report/bare-loop throughput:"), out.constData());
+    QVERIFY2(QRegularExpression("\\nreport +[0-9.]+ +[0-9]+ +[0-9.]+\\n").match(out).hasMatch(),
+             out.constData());
+}
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "tst_report.moc"

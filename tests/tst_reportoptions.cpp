@@ -1,0 +1,119 @@
+// The report's command line: every option lands in its field, and wrong command lines
+// are refused with the usage text.
+
+#include "reportoptions.h"
+
+#include <QtTest>
+
+class TestReportOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void options_data();
+    void options();
+    void refused_data();
+    void refused();
+    void helpListsExitStatuses();
+};
+
+void TestReportOptions::options_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QVariant>("value");
+    const QStringList f{"lenstally-report", "pics"};
+    QTest::newRow("folder as typed")
+        << QStringList{"r", "  pics "} << "folder" << QVariant("  pics ");
+    QTest::newRow("RAW by default") << f << "raw" << QVariant(true);
+    QTest::newRow("no JPEG by default") << f << "jpeg" << QVariant(false);
+    QTest::newRow("no TIFF by default") << f << "tiff" << QVariant(false);
+    QTest::newRow("--jpeg") << f + QStringList{"--jpeg"} << "jpeg" << QVariant(true);
+    QTest::newRow("--jpeg keeps RAW") << f + QStringList{"--jpeg"} << "raw" << QVariant(true);
+    QTest::newRow("--tiff") << f + QStringList{"--tiff"} << "tiff" << QVariant(true);
+    QTest::newRow("--no-raw") << f + QStringList{"--no-raw"} << "raw" << QVariant(false);
+    QTest::newRow("--raw") << f + QStringList{"--raw"} << "raw" << QVariant(true);
+    QTest::newRow("--make") << f + QStringList{"--make", "Canon; Nikon"} << "make"
+                            << QVariant("Canon; Nikon");
+    QTest::newRow("--make=") << f + QStringList{"--make=Sony"} << "make" << QVariant("Sony");
+    QTest::newRow("last --make wins")
+        << f + QStringList{"--make", "Sony", "--make", "Canon"} << "make" << QVariant("Canon");
+    QTest::newRow("--except-make")
+        << f + QStringList{"--except-make"} << "exceptMake" << QVariant(true);
+    QTest::newRow("--model") << f + QStringList{"--model", "EOS 5D"} << "model"
+                             << QVariant("EOS 5D");
+    QTest::newRow("--except-model")
+        << f + QStringList{"--except-model"} << "exceptModel" << QVariant(true);
+    QTest::newRow("except-make alone leaves model")
+        << f + QStringList{"--except-make"} << "exceptModel" << QVariant(false);
+    QTest::newRow("--tsv") << f + QStringList{"--tsv", "out.txt"} << "tsv" << QVariant("out.txt");
+    QTest::newRow("--html -") << f + QStringList{"--html", "-"} << "html" << QVariant("-");
+    QTest::newRow("--by-value") << f + QStringList{"--by-value"} << "byValue" << QVariant(true);
+    QTest::newRow("by share by default") << f << "byValue" << QVariant(false);
+    QTest::newRow("--quiet") << f + QStringList{"--quiet"} << "quiet" << QVariant(true);
+    QTest::newRow("options before folder")
+        << QStringList{"r", "--quiet", "--tiff", "pics"} << "folder" << QVariant("pics");
+    QTest::newRow("no folder is not a usage error")
+        << QStringList{"r"} << "folder" << QVariant(QString());
+}
+
+static QVariant field(const ReportOptions& o, const QString& name)
+{
+    const QHash<QString, QVariant> fields{
+        {"folder", o.folder},   {"jpeg", o.jpeg},
+        {"tiff", o.tiff},       {"raw", o.raw},
+        {"make", o.makeText},   {"exceptMake", o.exceptMake},
+        {"model", o.modelText}, {"exceptModel", o.exceptModel},
+        {"tsv", o.tsvFile},     {"html", o.htmlFile},
+        {"byValue", o.byValue}, {"quiet", o.quiet},
+    };
+    return fields.value(name);
+}
+
+void TestReportOptions::options()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, field);
+    QFETCH(QVariant, value);
+    ReportOptions options;
+    QString text;
+    QCOMPARE(parseReportOptions(arguments, &options, &text), ParseResult::Run);
+    QCOMPARE(::field(options, field), value);
+}
+
+void TestReportOptions::refused_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown option") << QStringList{"r", "pics", "--colour"} << "colour";
+    QTest::newRow("missing value") << QStringList{"r", "pics", "--make"} << "make";
+    QTest::newRow("two folders") << QStringList{"r", "a", "b"} << "Only one FOLDER";
+    QTest::newRow("raw and no-raw") << QStringList{"r", "a", "--raw", "--no-raw"} << "--no-raw";
+    QTest::newRow("empty export name") << QStringList{"r", "a", "--tsv", ""} << "--tsv";
+    QTest::newRow("both exports to standard output")
+        << QStringList{"r", "a", "--tsv", "-", "--html", "-"} << "\"-\"";
+}
+
+void TestReportOptions::refused()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    ReportOptions options;
+    QString text;
+    QCOMPARE(parseReportOptions(arguments, &options, &text), ParseResult::Error);
+    QVERIFY2(text.contains(message), qPrintable(text));
+    QVERIFY2(text.contains("Usage:"), qPrintable(text));
+}
+
+void TestReportOptions::helpListsExitStatuses()
+{
+    ReportOptions options;
+    QString text;
+    QCOMPARE(parseReportOptions({"r", "--help"}, &options, &text), ParseResult::Help);
+    for (const char* line : {"3    No folder was specified", "4    Invalid Folder",
+                             "5    No files were found", "6    Could not open", "130"})
+        QVERIFY2(text.contains(line), line);
+}
+
+QTEST_GUILESS_MAIN(TestReportOptions)
+#include "tst_reportoptions.moc"
