@@ -4,10 +4,15 @@
 #include "analysis/logging.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cmath>
 #include <exception>
 #include <mutex>
+
+#if defined(Q_OS_UNIX)
+#include <sys/stat.h>
+#endif
 
 namespace exif {
 
@@ -67,8 +72,33 @@ void prepareForThreads()
     std::call_once(once, [] { Exiv2::XmpParser::initialize(); });
 }
 
+bool mayBePicture(const QString& path)
+{
+#if defined(Q_OS_UNIX)
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    // Exiv2 would block for ever opening a FIFO, and a device or socket is no picture.
+    if (!S_ISREG(info.st_mode))
+        return false;
+    // A big file that is mostly holes was never written as a picture; Exiv2 would spend
+    // half a minute scanning 4 GiB of zeros behind a JPEG marker. Compressing file
+    // systems store real pictures in far more than an eighth of their size.
+    constexpr long long kSparseCheckFrom = 64LL * 1024 * 1024;
+    const long long size = info.st_size;
+    const long long allocated = static_cast<long long>(info.st_blocks) * 512;
+    if (size > kSparseCheckFrom && allocated < size / 8)
+        return false;
+    return true;
+#else
+    return QFileInfo(path).isFile();
+#endif
+}
+
 ImagePtr openFile(const QString& path)
 {
+    if (!mayBePicture(path))
+        return nullptr;
     // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
     const std::string native = QFile::encodeName(path).toStdString();
     return openAndRead([&native] { return exiv2compat::openImage(native); });

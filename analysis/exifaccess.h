@@ -29,7 +29,12 @@ void installLogHandler();
 // (its XMP parser must be initialised first); safe to call often.
 void prepareForThreads();
 
-// Opens a picture file and reads its metadata; null when that fails for any reason.
+// False for what cannot be a picture and must not reach Exiv2: a missing file, a FIFO,
+// device, socket or folder (links followed), or a big file that is mostly holes.
+bool mayBePicture(const QString& path);
+
+// Opens a picture file and reads its metadata; null when that fails for any reason
+// (mayBePicture refusing it included).
 ImagePtr openFile(const QString& path);
 // The same for a picture held in memory.
 ImagePtr openBuffer(const unsigned char* data, std::size_t size);
