@@ -210,11 +210,15 @@ private slots:
     void existingExportKeptWhenOpenFails();
     void leavesThePictureFolderAlone();
     void noProgressLineWithoutTerminal();
+    void progressLineOnTerminal_data();
+    void progressLineOnTerminal();
     void interruption_data();
     void interruption();
     void benchmarkSmokeRun();
 
 private:
+    QString bigFolder();
+
     QTemporaryDir dir;
     QString library;
 };
@@ -415,19 +419,57 @@ void TestReport::interruption_data()
     QTest::newRow("SIGTERM") << int(SIGTERM);
 }
 
+QString TestReport::bigFolder()
+{
+    const QString big = dir.filePath("big");
+    if (QFileInfo::exists(big))
+        return big;
+    const QByteArray bytes = pictureBytes(Format::Jpeg, typicalTags());
+    if (bytes.isEmpty())
+        return QString();
+    for (int i = 0; i < 4000; ++i) {
+        const QString sub = QString("%1/%2").arg(big).arg(i / 200);
+        if (!QDir().mkpath(sub) || !writeBytes(QString("%1/%2.jpg").arg(sub).arg(i), bytes))
+            return QString();
+    }
+    return big;
+}
+
+void TestReport::progressLineOnTerminal_data()
+{
+    QTest::addColumn<bool>("quiet");
+    QTest::newRow("terminal") << false;
+    QTest::newRow("terminal, --quiet") << true;
+}
+
+void TestReport::progressLineOnTerminal()
+{
+    QFETCH(bool, quiet);
+    if (QStandardPaths::findExecutable("script").isEmpty())
+        QSKIP("needs script (util-linux) for a terminal");
+    const QString big = bigFolder();
+    QVERIFY(!big.isEmpty());
+    // script gives the report a terminal for standard error; standard output goes to a file.
+    const QString tables = dir.filePath(quiet ? "quiet.out" : "terminal.out");
+    const QString command =
+        QString("'%1' '%2' --jpeg %3 >'%4'").arg(reportPath, big, quiet ? "--quiet" : "", tables);
+    QProcess terminal;
+    terminal.start("script", {"-qefc", command, "/dev/null"});
+    QVERIFY(terminal.waitForFinished(120000));
+    QCOMPARE(terminal.exitCode(), 0);
+    const QByteArray screen = terminal.readAllStandardOutput();
+    // 4000 files take longer than the first 100 ms poll, even optimised.
+    QCOMPARE(screen.contains("/4000 files  "), !quiet);
+    QCOMPARE(screen.contains(" files/s  "), !quiet);
+    QVERIFY(fileBytes(tables).startsWith("Focal Length\n"));
+    QVERIFY(!fileBytes(tables).contains("files/s"));
+}
+
 void TestReport::interruption()
 {
     QFETCH(int, signal);
-    const QString big = dir.filePath("big");
-    if (!QFileInfo::exists(big)) {
-        const QByteArray bytes = pictureBytes(Format::Jpeg, typicalTags());
-        QVERIFY(!bytes.isEmpty());
-        for (int i = 0; i < 4000; ++i) {
-            const QString sub = QString("%1/%2").arg(big).arg(i / 200);
-            QVERIFY(QDir().mkpath(sub));
-            QVERIFY(writeBytes(QString("%1/%2.jpg").arg(sub).arg(i), bytes));
-        }
-    }
+    const QString big = bigFolder();
+    QVERIFY(!big.isEmpty());
     const QString exports = dir.filePath("interrupted");
     QVERIFY(QDir().mkpath(exports));
     QProcess process;
