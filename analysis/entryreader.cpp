@@ -3,6 +3,7 @@
 #include "analysis/logging.h"
 #include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
+#include "analysis/threadsanitizer.h"
 
 EntryReader::EntryReader() : jobs(defaultJobCount()) {}
 
@@ -30,7 +31,21 @@ void EntryReader::setJobs(int count)
     jobs = count;
 }
 
+bool EntryReader::wait(QDeadlineTimer deadline)
+{
+    const bool finished = QThread::wait(deadline);
+    if (finished)
+        tsanAcquire(this);
+    return finished;
+}
+
 void EntryReader::run()
+{
+    runFiles();
+    tsanRelease(this);
+}
+
+void EntryReader::runFiles()
 {
     const QStringList list = files;
     int index = 0;

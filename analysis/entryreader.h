@@ -5,6 +5,7 @@
 #include "analysis/statkind.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QStringList>
 #include <QThread>
 #include <QVector>
@@ -30,6 +31,11 @@ public:
     // most 8). The tables come out the same for any number.
     void setJobs(int jobs);
 
+    // Waits for run() to return, as QThread::wait() does; afterwards the tables, the
+    // filters and the counter belong to the caller again.
+    bool wait(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+    bool wait(unsigned long milliseconds) { return wait(QDeadlineTimer(qint64(milliseconds))); }
+
 protected:
     // Reads every file, applying each picture to the tables in list order on this thread;
     // stops before the next file when interruption is requested, and computes the
@@ -37,6 +43,8 @@ protected:
     void run() override;
 
 private:
+    void runFiles();
+
     QAtomicInt* progress = nullptr;
     QStringList files;
     TableSet tables{};

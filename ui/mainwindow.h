@@ -4,8 +4,11 @@
 #include <QAtomicInt>
 #include <QMainWindow>
 
+#include <memory>
+
 class AboutDialog;
 class EntryReader;
+class Exporter;
 class MakeFilter;
 class ModelFilter;
 class QTimer;
@@ -27,6 +30,9 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    // The exporter for a chosen file name: HTML for ".htm" in any case, tab-separated
+    // text otherwise.
+    virtual std::unique_ptr<Exporter> createExporter(const QString& fileName);
 
 private slots:
     void on_btnExport_clicked();
@@ -37,6 +43,8 @@ private slots:
     void on_btnAbout_clicked();
 
 private:
+    // Fills the twelve trees from the six tables; leaves every table sorted by count.
+    void showResults();
     // Stops a running worker and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 

@@ -1,0 +1,432 @@
+// Analyses run from the real window over folders of generated pictures: the refusals,
+// the folder walk, the filters, the twelve result trees, Browse, and closing the
+// window or pressing Close while the worker reads.
+
+#include "ui/mainwindow.h"
+
+#include "testpictures.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <functional>
+
+using namespace testpictures;
+
+namespace {
+
+const char closeChildVariable[] = "LENSTALLY_CLOSE_CHILD";
+// Enough small pictures that the worker is still reading when the test closes the window.
+const int manyPictures = 10000;
+
+template <typename T> T* child(QWidget* window, const char* name)
+{
+    T* object = window->findChild<T*>(QLatin1String(name));
+    if (!object)
+        qFatal("no %s", name);
+    return object;
+}
+
+// Runs handler on the next modal widget once it is shown (message box, file dialog).
+void onModal(QObject* context, std::function<void(QWidget*)> handler)
+{
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, handler] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handler(modal);
+        }
+    });
+    timer->start(10);
+}
+
+bool writeTyped(const QString& path, const QString& make, const QString& model,
+                const QString& focal, bool with35mm = true)
+{
+    QList<Tag> tags = typicalTags(make, model);
+    tags = withTag(tags, QStringLiteral("Exif.Photo.FocalLength"),
+                   Tag::textTag(QStringLiteral("Exif.Photo.FocalLength"), focal));
+    if (!with35mm)
+        tags = withoutTag(tags, QStringLiteral("Exif.Photo.FocalLengthIn35mmFilm"));
+    const bool tiff = path.endsWith(QLatin1String(".tif")) || path.endsWith(QLatin1String(".nef"));
+    return QDir().mkpath(QFileInfo(path).absolutePath()) &&
+           writePicture(path, tiff ? Format::Tiff : Format::Jpeg, tags);
+}
+
+// A folder of count copies of one small picture, for long analyses.
+bool writeManyPictures(const QString& folder, int count)
+{
+    const QByteArray bytes = pictureBytes(Format::Jpeg, typicalTags());
+    if (bytes.isEmpty())
+        return false;
+    for (int i = 0; i < count; ++i) {
+        if (!writeBytes(QStringLiteral("%1/p%2.jpg").arg(folder).arg(i), bytes))
+            return false;
+    }
+    return true;
+}
+
+QStringList treeRows(QTreeWidget* tree)
+{
+    QStringList rows;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = tree->topLevelItem(i);
+        rows << item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|') + item->text(2);
+    }
+    return rows;
+}
+
+int treeTotal(QTreeWidget* tree)
+{
+    int total = 0;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        total += tree->topLevelItem(i)->text(1).toInt();
+    return total;
+}
+
+// The child process of closeButtonDuringAnalysis: starts a long analysis, presses Close.
+int runCloseChild(const QString& folder)
+{
+    MainWindow window;
+    window.show();
+    child<QLineEdit>(&window, "txtFolderName")->setText(folder);
+    child<QCheckBox>(&window, "chkJPEG")->setChecked(true);
+    child<QPushButton>(&window, "btnStart")->click();
+    auto* label = child<QLabel>(&window, "lblPicturesFound");
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &window, [&] {
+        if (label->text() != QLatin1String("0"))
+            child<QPushButton>(&window, "btnClose")->click(); // does not return
+    });
+    poll.start(10);
+    QApplication::exec();
+    return 3; // Close did not end the process
+}
+
+} // namespace
+
+class TestWindowAnalysis : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void refusals_data();
+    void refusals();
+    void collectsAndShowsResults();
+    void unknown35mm();
+    void filters_data();
+    void filters();
+    void browse_data();
+    void browse();
+    void closeWindowDuringAnalysis();
+    void closeButtonDuringAnalysis();
+
+private:
+    template <typename T> T* widget(const char* name) { return child<T>(window, name); }
+    void start(const QString& folder);
+    void writeMixedTree();
+
+    QTemporaryDir dir;
+    MainWindow* window = nullptr;
+};
+
+void TestWindowAnalysis::init()
+{
+    window = new MainWindow;
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+}
+
+void TestWindowAnalysis::cleanup()
+{
+    delete window;
+    window = nullptr;
+}
+
+void TestWindowAnalysis::start(const QString& folder)
+{
+    widget<QLineEdit>("txtFolderName")->setText(folder);
+    widget<QPushButton>("btnStart")->click();
+    QVERIFY(!widget<QPushButton>("btnStart")->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("btnStart")->isEnabled(), 30000);
+}
+
+// Six pictures are taken: two Nikon at 24 mm, three Canon at 50 mm (one hidden, one
+// upper-case), one Canon at 200 mm without a 35 mm value, deep below. Four files are not.
+void TestWindowAnalysis::writeMixedTree()
+{
+    const QString root = dir.filePath(QStringLiteral("mixed"));
+    const QString canon = QStringLiteral("Canon"), eos = QStringLiteral("Canon EOS 7D");
+    const QString nikon = QStringLiteral("NIKON CORPORATION"), d90 = QStringLiteral("NIKON D90");
+    QVERIFY(writeTyped(root + "/a.jpg", canon, eos, "50/1"));
+    QVERIFY(writeTyped(root + "/B.JPG", canon, eos, "50/1"));
+    QVERIFY(writeTyped(root + "/.hidden.jpg", canon, eos, "50/1"));
+    QVERIFY(writeTyped(root + "/c.tif", nikon, d90, "24/1"));
+    QVERIFY(writeTyped(root + "/raw/d.NEF", nikon, d90, "24/1"));
+    QVERIFY(writeTyped(root + "/sub/deeper/f.JPEG", canon, eos, "200/1", false));
+    QVERIFY(writeTyped(root + "/.hiddendir/e.jpg", canon, eos, "85/1"));
+    QVERIFY(writeTyped(root + "/photo.jpg.bak", canon, eos, "85/1"));
+    QVERIFY(writeTyped(root + "/README", canon, eos, "85/1"));
+    QVERIFY(writeBytes(root + "/notes.txt", "not a picture"));
+}
+
+void TestWindowAnalysis::refusals_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("anyFormat");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("empty") << "" << true << "No folder was specified";
+    QTest::newRow("only spaces") << "   " << true << "No folder was specified";
+    QTest::newRow("missing folder") << "/no/such/folder" << true << "Invalid Folder";
+    QTest::newRow("only other files") << "other" << true << "No files were found";
+    QTest::newRow("no format ticked") << "mixed" << false << "No files were found";
+}
+
+void TestWindowAnalysis::refusals()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, anyFormat);
+    QFETCH(QString, message);
+    writeMixedTree();
+    QVERIFY(QDir().mkpath(dir.filePath("other")));
+    QVERIFY(writeBytes(dir.filePath("other/notes.txt"), "text"));
+    if (folder == QLatin1String("other") || folder == QLatin1String("mixed"))
+        folder = dir.filePath(folder);
+    widget<QCheckBox>("chkRAW")->setChecked(anyFormat);
+    widget<QLineEdit>("txtFolderName")->setText(folder);
+
+    QString title, text;
+    onModal(this, [&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        title = box->windowTitle();
+        text = box->text();
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+        box->button(QMessageBox::Ok)->click();
+    });
+    widget<QPushButton>("btnStart")->click();
+    QCOMPARE(text, message);
+    QCOMPARE(title, QStringLiteral("Lenstally v1.2"));
+    QVERIFY(widget<QPushButton>("btnStart")->isEnabled());
+    QVERIFY(widget<QPushButton>("btnExport")->isEnabled());
+    QCOMPARE(widget<QLineEdit>("txtFolderName")->text(), folder);
+}
+
+void TestWindowAnalysis::collectsAndShowsResults()
+{
+    writeMixedTree();
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QCheckBox>("chkTIFF")->setChecked(true);
+    start(dir.filePath(QStringLiteral("mixed")));
+
+    QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("6"));
+    QCOMPARE(widget<QProgressBar>("progressBar")->value(), 10000);
+    QVERIFY(widget<QPushButton>("btnExport")->isEnabled());
+
+    const QStringList focalByValue = {"24|2|33.33", "50|3|50.00", "200|1|16.67"};
+    const QStringList focalByCount = {"50|3|50.00", "24|2|33.33", "200|1|16.67"};
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeFocal")), focalByValue);
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeFocalSorted")), focalByCount);
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeAperture")), QStringList({"2.8|6|100.00"}));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeISO")), QStringList({"200|6|100.00"}));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeExposure")), QStringList({"1/125|6|100.00"}));
+    QCOMPARE(
+        treeRows(widget<QTreeWidget>("treeCameraSorted")),
+        QStringList({"Canon - Canon EOS 7D|4|66.67", "NIKON CORPORATION - NIKON D90|2|33.33"}));
+    // The 35 mm value that is neither tagged nor estimated reads "Unknown", only there.
+    const QStringList focal35 = treeRows(widget<QTreeWidget>("treeFocal35"));
+    QCOMPARE(treeTotal(widget<QTreeWidget>("treeFocal35")), 6);
+    QVERIFY2(focal35.contains(QStringLiteral("75|5|83.33")), qPrintable(focal35.join(',')));
+    for (const char* name : {"treeFocal35", "treeFocal35Sorted"}) {
+        const QStringList rows = treeRows(widget<QTreeWidget>(name));
+        QVERIFY2(rows.filter(QRegularExpression("^0\\|")).isEmpty(), qPrintable(rows.join(',')));
+    }
+
+    for (QTreeWidget* tree : window->findChildren<QTreeWidget*>()) {
+        QVERIFY2(tree->topLevelItemCount() > 0, qPrintable(tree->objectName()));
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = tree->topLevelItem(i);
+            QCOMPARE(item->childCount(), 0);
+            QVERIFY(item->font(0).bold());
+            QVERIFY(!item->data(1, Qt::FontRole).isValid());
+            QCOMPARE(item->data(0, Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft));
+            QCOMPARE(item->data(1, Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter));
+            QCOMPARE(item->data(2, Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter));
+            QCOMPARE(item->data(1, Qt::DisplayRole).userType(), QMetaType::QString);
+        }
+    }
+
+    // A second analysis replaces the results.
+    widget<QCheckBox>("chkTIFF")->setChecked(false);
+    widget<QCheckBox>("chkRAW")->setChecked(false);
+    start(dir.filePath(QStringLiteral("mixed")));
+    QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("4"));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeFocal")),
+             QStringList({"50|3|75.00", "200|1|25.00"}));
+}
+
+void TestWindowAnalysis::unknown35mm()
+{
+    // No 35 mm tag and a camera whose crop factor cannot be estimated: the table keeps
+    // "0", the window shows "Unknown" in the two 35 mm trees only.
+    const QString folder = dir.filePath(QStringLiteral("unknown"));
+    QVERIFY(writeTyped(folder + "/a.jpg", "Acme", "Mystery X1", "0/1", false));
+    QVERIFY(writeTyped(folder + "/b.jpg", "Acme", "Mystery X1", "35/1", false));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    start(folder);
+    QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("2"));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeFocal35")), QStringList({"Unknown|1|100.00"}));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeFocal35Sorted")), QStringList({"Unknown|1|100.00"}));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeFocal")), QStringList({"35|1|100.00"}));
+}
+
+void TestWindowAnalysis::filters_data()
+{
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<bool>("exceptMake");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("exceptModel");
+    QTest::addColumn<QStringList>("cameras");
+
+    const QString canon = QStringLiteral("Canon - Canon EOS 7D|4|66.67");
+    const QString nikon = QStringLiteral("NIKON CORPORATION - NIKON D90|2|33.33");
+    const QString canonOnly = QStringLiteral("Canon - Canon EOS 7D|4|100.00");
+    const QString nikonOnly = QStringLiteral("NIKON CORPORATION - NIKON D90|2|100.00");
+    QTest::newRow("no filter") << "" << false << "" << false << QStringList{canon, nikon};
+    QTest::newRow("make") << "nikon" << false << "" << false << QStringList{nikonOnly};
+    QTest::newRow("make except") << "Canon" << true << "" << false << QStringList{nikonOnly};
+    QTest::newRow("model") << "" << false << "EOS 7D" << false << QStringList{canonOnly};
+    QTest::newRow("model except") << "" << false << "d90" << true << QStringList{canonOnly};
+    QTest::newRow("both makes") << " Canon ;Nikon,, " << false << "" << false
+                                << QStringList{canon, nikon};
+    QTest::newRow("make and model") << "canon" << false << "D90" << false << QStringList{};
+    QTest::newRow("separators only, except")
+        << ",; ," << true << "" << true << QStringList{canon, nikon};
+}
+
+void TestWindowAnalysis::filters()
+{
+    QFETCH(QString, make);
+    QFETCH(bool, exceptMake);
+    QFETCH(QString, model);
+    QFETCH(bool, exceptModel);
+    QFETCH(QStringList, cameras);
+    writeMixedTree();
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QCheckBox>("chkTIFF")->setChecked(true);
+    widget<QLineEdit>("txtMake")->setText(make);
+    widget<QCheckBox>("chkExceptMake")->setChecked(exceptMake);
+    widget<QLineEdit>("txtModel")->setText(model);
+    widget<QCheckBox>("chkExceptModel")->setChecked(exceptModel);
+    start(dir.filePath(QStringLiteral("mixed")));
+
+    QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("6"));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeCameraSorted")), cameras);
+}
+
+void TestWindowAnalysis::browse_data()
+{
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("chosen") << true;
+    QTest::newRow("cancelled") << false;
+}
+
+void TestWindowAnalysis::browse()
+{
+    QFETCH(bool, accept);
+    const QString chosen = dir.filePath(QStringLiteral("chosen"));
+    QVERIFY(QDir().mkpath(chosen));
+    auto* field = widget<QLineEdit>("txtFolderName");
+    field->setText(QStringLiteral("typed by hand"));
+
+    QString caption;
+    onModal(this, [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        caption = dialog->windowTitle();
+        if (!accept) {
+            dialog->reject();
+            return;
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(chosen);
+        static_cast<QDialog*>(dialog)->accept(); // the widget dialog takes the typed name
+    });
+    widget<QPushButton>("btnBrowse")->click();
+    QCOMPARE(caption, QStringLiteral("Select Folder"));
+    QCOMPARE(field->text(), accept ? chosen : QStringLiteral("typed by hand"));
+}
+
+void TestWindowAnalysis::closeWindowDuringAnalysis()
+{
+    const QString folder = dir.filePath(QStringLiteral("many"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeManyPictures(folder, manyPictures));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QLineEdit>("txtFolderName")->setText(folder);
+    widget<QPushButton>("btnStart")->click();
+
+    // The window keeps ticking while the worker reads.
+    auto* label = widget<QLabel>("lblPicturesFound");
+    QTRY_VERIFY(label->text().toInt() > 0);
+    QVERIFY(!widget<QPushButton>("btnStart")->isEnabled());
+    QVERIFY(widget<QProgressBar>("progressBar")->value() < 10000);
+
+    // Closing by the frame: the destructor stops the worker before the tables go.
+    window->close();
+    QElapsedTimer clock;
+    clock.start();
+    delete window;
+    window = nullptr;
+    QVERIFY2(clock.elapsed() < 5000, "the destructor waited for the whole analysis");
+}
+
+void TestWindowAnalysis::closeButtonDuringAnalysis()
+{
+    const QString folder = dir.filePath(QStringLiteral("many"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeManyPictures(folder, manyPictures));
+
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QLatin1String(closeChildVariable), folder);
+    process.setProcessEnvironment(env);
+    process.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray errors = process.readAllStandardError();
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 0, errors.constData());
+    QVERIFY2(!errors.contains("Sanitizer"), errors.constData());
+}
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (qEnvironmentVariableIsSet(closeChildVariable))
+        return runCloseChild(qEnvironmentVariable(closeChildVariable));
+    TestWindowAnalysis test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_windowanalysis.moc"

@@ -1,0 +1,250 @@
+// The window's Export command through the real file dialog: format by name, the
+// messages, cancelling, and files that cannot be opened or written.
+
+#include "ui/mainwindow.h"
+
+#include "export/exporter.h"
+#include "testpictures.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace testpictures;
+
+namespace {
+
+// Runs handler on the next modal widget once it is shown (message box, file dialog).
+void onModal(QObject* context, std::function<void(QWidget*)> handler)
+{
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, handler] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handler(modal);
+        }
+    });
+    timer->start(10);
+}
+
+// Opens fine, then fails to write, as a full disk would.
+class FailingExporter : public Exporter
+{
+public:
+    bool write() override
+    {
+        lastError = ExportError::WriteFailed;
+        return false;
+    }
+    bool writeTo(QIODevice*) override { return false; }
+};
+
+class WindowWithFailingExport : public MainWindow
+{
+protected:
+    std::unique_ptr<Exporter> createExporter(const QString&) override
+    {
+        return std::make_unique<FailingExporter>();
+    }
+};
+
+} // namespace
+
+class TestWindowExport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void nothingToExport();
+    void formatFollowsName_data();
+    void formatFollowsName();
+    void cancelWritesNothing();
+    void failures_data();
+    void failures();
+    void folderWithoutWritePermission();
+    void writeFailure();
+
+private:
+    // Runs an analysis of the test folder in window.
+    void analyse(MainWindow* window);
+    // Presses Export, types name into the file dialog (or cancels when name is empty) and
+    // returns the text of the message box that follows, or "" when none appears.
+    QString exportAs(MainWindow* window, const QString& name);
+
+    QTemporaryDir dir;
+    QString pictures;
+};
+
+void TestWindowExport::initTestCase()
+{
+    pictures = dir.filePath(QStringLiteral("pictures"));
+    QVERIFY(QDir().mkpath(pictures));
+    QVERIFY(writePicture(pictures + "/a.jpg", Format::Jpeg, typicalTags()));
+    QVERIFY(writePicture(pictures + "/b.jpg", Format::Jpeg,
+                         typicalTags(QStringLiteral("NIKON"), QStringLiteral("D90"))));
+}
+
+void TestWindowExport::analyse(MainWindow* window)
+{
+    window->findChild<QLineEdit*>(QStringLiteral("txtFolderName"))->setText(pictures);
+    window->findChild<QCheckBox*>(QStringLiteral("chkJPEG"))->setChecked(true);
+    auto* start = window->findChild<QPushButton*>(QStringLiteral("btnStart"));
+    start->click();
+    QTRY_VERIFY(start->isEnabled());
+}
+
+QString TestWindowExport::exportAs(MainWindow* window, const QString& name)
+{
+    QString message;
+    bool sawDialog = false;
+    onModal(this, [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog)
+            return;
+        sawDialog = true;
+        if (dialog->windowTitle() != QLatin1String("Save Stats") ||
+            dialog->nameFilters() != QStringList({"HTML File (*.htm)", "TAB Separated (*.txt)"})) {
+            message = QStringLiteral("unexpected dialog");
+            dialog->reject();
+            return;
+        }
+        if (name.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Messages after the dialog are caught by the next watcher.
+        onModal(this, [&](QWidget* next) {
+            if (auto* box = qobject_cast<QMessageBox*>(next)) {
+                message = box->text();
+                QCOMPARE(box->windowTitle(), QStringLiteral("Lenstally v1.2"));
+                QCOMPARE(box->icon(), QMessageBox::Information);
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window->findChild<QPushButton*>(QStringLiteral("btnExport"))->click();
+    if (!sawDialog)
+        return QStringLiteral("no dialog");
+    return message;
+}
+
+void TestWindowExport::nothingToExport()
+{
+    MainWindow window;
+    window.show();
+    QString message;
+    onModal(this, [&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        QVERIFY(box);
+        message = box->text();
+        QCOMPARE(box->icon(), QMessageBox::Warning);
+        box->button(QMessageBox::Ok)->click();
+    });
+    window.findChild<QPushButton*>(QStringLiteral("btnExport"))->click();
+    QCOMPARE(message, QStringLiteral("Nothing to export"));
+}
+
+void TestWindowExport::formatFollowsName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("html");
+    QTest::newRow(".htm") << "stats.htm" << true;
+    QTest::newRow(".HTM") << "STATS.HTM" << true;
+    QTest::newRow(".Htm") << "mixed.Htm" << true;
+    QTest::newRow(".html") << "stats.html" << false;
+    QTest::newRow(".txt") << "stats.txt" << false;
+    QTest::newRow("no extension") << "stats" << false;
+}
+
+void TestWindowExport::formatFollowsName()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, html);
+    MainWindow window;
+    window.show();
+    analyse(&window);
+    const QString path = dir.filePath(name);
+    QCOMPARE(exportAs(&window, path), QStringLiteral("The export has been completed"));
+
+    QFile file(path); // the name as typed: no extension added
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QCOMPARE(text.contains(QLatin1String("<table")), html);
+    QVERIFY(text.contains(QLatin1String("Canon - Canon EOS 7D")));
+    QVERIFY(text.contains(QLatin1String("50.00")));
+    if (!html)
+        QVERIFY(text.contains(QLatin1String("Make & Model\tPictures\t%")));
+}
+
+void TestWindowExport::cancelWritesNothing()
+{
+    MainWindow window;
+    window.show();
+    analyse(&window);
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+    QCOMPARE(exportAs(&window, QString()), QString());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), before);
+}
+
+void TestWindowExport::failures_data()
+{
+    QTest::addColumn<QString>("name");
+    // Root may write anywhere, but not into a regular file as if it were a folder.
+    QTest::newRow("inside a regular file") << "plain/stats.htm";
+    QTest::newRow("inside a regular file, text") << "plain/stats.txt";
+}
+
+void TestWindowExport::failures()
+{
+    QFETCH(QString, name);
+    QVERIFY(writeBytes(dir.filePath("plain"), "a file, not a folder"));
+    MainWindow window;
+    window.show();
+    analyse(&window);
+    const QString path = dir.filePath(name);
+    QCOMPARE(exportAs(&window, path), QStringLiteral("Could not open ") + path);
+}
+
+void TestWindowExport::folderWithoutWritePermission()
+{
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    QVERIFY(QDir().mkpath(locked));
+    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    QFile probe(locked + "/probe");
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.remove();
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QSKIP("running as root: permissions do not stop writes (see failures())");
+    }
+    MainWindow window;
+    window.show();
+    analyse(&window);
+    const QString path = locked + "/stats.htm";
+    QCOMPARE(exportAs(&window, path), QStringLiteral("Could not open ") + path);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestWindowExport::writeFailure()
+{
+    WindowWithFailingExport window;
+    window.show();
+    analyse(&window);
+    const QString path = dir.filePath(QStringLiteral("full.htm"));
+    QCOMPARE(exportAs(&window, path), QStringLiteral("Could not write ") + path);
+}
+
+QTEST_MAIN(TestWindowExport)
+#include "tst_windowexport.moc"
