@@ -521,6 +521,7 @@ void DamagedTreeTest::refusedBeforeExiv2_data()
     QTest::newRow("good picture") << Entry{"good.jpg", K::Good, {}} << true;
     QTest::newRow("link to a picture") << Entry{"link.jpg", K::LinkToGood, {}} << true;
     QTest::newRow("small file with a hole") << Entry{"hole.jpg", K::Bytes, {}} << true;
+    QTest::newRow("big allocated file") << Entry{"big.jpg", K::Bytes, {}} << true;
     QTest::newRow("FIFO") << Entry{"y.jpg", K::Fifo, {}} << false;
     QTest::newRow("folder") << Entry{"x.jpg", K::Folder, {}} << false;
     QTest::newRow("link to a folder") << Entry{"d.jpg", K::LinkToFolder, {}} << false;
@@ -541,9 +542,18 @@ void DamagedTreeTest::refusedBeforeExiv2()
     QVERIFY(makeEntry(base, base, entry));
     const QByteArray path = base + '/' + entry.name;
     if (entry.name == "hole.jpg") {
-        // A picture whose middle was never written: small, so it is left to Exiv2.
+        // A picture whose end was never written: small, so it is left to Exiv2.
         QVERIFY(writeRaw(path, goodJpeg()));
         QVERIFY(::truncate(path.constData(), 1 << 20) == 0);
+    } else if (entry.name == "big.jpg") {
+        // A big picture whose blocks are all allocated is no sparse file.
+        QVERIFY(writeRaw(path, goodJpeg()));
+        const int fd = ::open(path.constData(), O_WRONLY);
+        QVERIFY(fd >= 0);
+        const int allocated = ::posix_fallocate(fd, 0, 100 << 20);
+        ::close(fd);
+        if (allocated != 0)
+            QSKIP("the file system cannot allocate a file's blocks in advance");
     }
     QCOMPARE(exif::mayBePicture(QFile::decodeName(path)), mayBePicture);
 
