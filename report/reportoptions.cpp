@@ -63,8 +63,11 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("by-value"), QStringLiteral("Print the tables sorted by value, not share."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
                                    QStringLiteral("Show no progress line."));
-    parser.addOptions(
-        {jpeg, tiff, raw, noRaw, make, exceptMake, model, exceptModel, tsv, html, byValue, quiet});
+    const QCommandLineOption jobs(
+        QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
+        QStringLiteral("N"));
+    parser.addOptions({jpeg, tiff, raw, noRaw, make, exceptMake, model, exceptModel, tsv, html,
+                       byValue, quiet, jobs});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -115,6 +118,14 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     if (parser.isSet(html) && result.htmlFile.isEmpty()) {
         *text = usageError(QStringLiteral("--html needs a file name."), parser);
         return ParseResult::Error;
+    }
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        result.jobs = last(jobs).toInt(&ok);
+        if (!ok || result.jobs < 1 || result.jobs > 8) {
+            *text = usageError(QStringLiteral("--jobs needs a number from 1 to 8."), parser);
+            return ParseResult::Error;
+        }
     }
     // Two documents interleaved on one stream would be neither.
     if (result.tsvFile == QLatin1String("-") && result.htmlFile == QLatin1String("-")) {

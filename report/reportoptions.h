@@ -19,6 +19,7 @@ struct ReportOptions
     QString htmlFile;
     bool byValue = false;
     bool quiet = false;
+    int jobs = 0; // pictures read at once; 0: the reader's default
 };
 
 // What the command line asks for.

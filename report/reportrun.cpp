@@ -89,6 +89,8 @@ bool ReportRun::analyse(const QStringList& files)
     QAtomicInt processed;
     EntryReader reader;
     reader.setFiles(&processed, files);
+    if (options.jobs > 0)
+        reader.setJobs(options.jobs);
     if (!makes.isEmpty()) {
         makeFilter = std::make_unique<MakeFilter>(makes);
         makeFilter->except = options.exceptMake;

@@ -51,6 +51,9 @@ void TestReportOptions::options_data()
     QTest::newRow("--by-value") << f + QStringList{"--by-value"} << "byValue" << QVariant(true);
     QTest::newRow("by share by default") << f << "byValue" << QVariant(false);
     QTest::newRow("--quiet") << f + QStringList{"--quiet"} << "quiet" << QVariant(true);
+    QTest::newRow("reader's jobs by default") << f << "jobs" << QVariant(0);
+    QTest::newRow("--jobs 1") << f + QStringList{"--jobs", "1"} << "jobs" << QVariant(1);
+    QTest::newRow("--jobs=8") << f + QStringList{"--jobs=8"} << "jobs" << QVariant(8);
     QTest::newRow("options before folder")
         << QStringList{"r", "--quiet", "--tiff", "pics"} << "folder" << QVariant("pics");
     QTest::newRow("no folder is not a usage error")
@@ -66,6 +69,7 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"model", o.modelText}, {"exceptModel", o.exceptModel},
         {"tsv", o.tsvFile},     {"html", o.htmlFile},
         {"byValue", o.byValue}, {"quiet", o.quiet},
+        {"jobs", o.jobs},
     };
     return fields.value(name);
 }
@@ -89,6 +93,9 @@ void TestReportOptions::refused_data()
     QTest::newRow("missing value") << QStringList{"r", "pics", "--make"} << "make";
     QTest::newRow("two folders") << QStringList{"r", "a", "b"} << "Only one FOLDER";
     QTest::newRow("raw and no-raw") << QStringList{"r", "a", "--raw", "--no-raw"} << "--no-raw";
+    QTest::newRow("jobs not a number") << QStringList{"r", "a", "--jobs", "two"} << "--jobs";
+    QTest::newRow("no jobs") << QStringList{"r", "a", "--jobs", "0"} << "--jobs";
+    QTest::newRow("too many jobs") << QStringList{"r", "a", "--jobs", "9"} << "--jobs";
     QTest::newRow("empty export name") << QStringList{"r", "a", "--tsv", ""} << "--tsv";
     QTest::newRow("both exports to standard output")
         << QStringList{"r", "a", "--tsv", "-", "--html", "-"} << "\"-\"";
