@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -272,6 +273,14 @@ void TestWindowAnalysis::collectsAndShowsResults()
             QCOMPARE(item->data(1, Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter));
             QCOMPARE(item->data(2, Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter));
             QCOMPARE(item->data(1, Qt::DisplayRole).userType(), QMetaType::QString);
+        }
+        // Long camera names are not cut off; short values keep the default width.
+        QVERIFY(tree->columnWidth(0) >= tree->header()->defaultSectionSize());
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = tree->topLevelItem(i);
+            QVERIFY2(QFontMetrics(item->font(0)).horizontalAdvance(item->text(0)) <
+                         tree->columnWidth(0),
+                     qPrintable(item->text(0)));
         }
     }
 

@@ -15,6 +15,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -255,6 +256,16 @@ void MainWindow::showResults()
         fillTree(pair.byValue, *pair.table, focal35, bold);
         pair.table->sortByCount();
         fillTree(pair.byCount, *pair.table, focal35, bold);
+    }
+    // Camera names are longer than the default column: widen a column rather than cut
+    // "Canon - Canon EOS 7D" to "Canon - Can...". It never shrinks below the default.
+    for (const Pair& pair : pairs) {
+        for (QTreeWidget* tree : {pair.byValue, pair.byCount}) {
+            const int standard = tree->header()->defaultSectionSize();
+            tree->resizeColumnToContents(0);
+            if (tree->columnWidth(0) < standard)
+                tree->setColumnWidth(0, standard);
+        }
     }
 }
 
