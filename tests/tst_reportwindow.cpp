@@ -1,0 +1,146 @@
+// The window and lenstally-report on the same folder and settings: the file that the
+// window's Export button writes and the report's --tsv / --html are the same bytes.
+
+#include "ui/mainwindow.h"
+
+#include "testpictures.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using namespace testpictures;
+
+namespace {
+
+// Runs handler on the next modal widget once it is shown (message box, file dialog).
+void onModal(QObject* context, std::function<void(QWidget*)> handler)
+{
+    auto* timer = new QTimer(context);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, handler] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            handler(modal);
+        }
+    });
+    timer->start(10);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+class TestReportWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sameExport_data();
+    void sameExport();
+
+private:
+    QTemporaryDir dir;
+    QString pictures;
+};
+
+void TestReportWindow::initTestCase()
+{
+    pictures = dir.filePath("pictures");
+    QVERIFY(QDir().mkpath(pictures + "/raw"));
+    QVERIFY(writePicture(pictures + "/a.jpg", Format::Jpeg, typicalTags()));
+    QVERIFY(writePicture(pictures + "/b.JPG", Format::Jpeg, typicalTags("NIKON", "D90")));
+    QVERIFY(
+        writePicture(pictures + "/c.tif", Format::Tiff,
+                     withoutTag(typicalTags("Epson", "V600"), "Exif.Photo.FocalLengthIn35mmFilm")));
+    QVERIFY(writePicture(pictures + "/raw/d.nef", Format::Tiff,
+                         withTag(typicalTags("NIKON", "D750"), "Exif.Photo.FNumber",
+                                 Tag::textTag("Exif.Photo.FNumber", "18/10"))));
+    QVERIFY(writeBytes(pictures + "/raw/e.nef", "not a picture"));
+}
+
+void TestReportWindow::sameExport_data()
+{
+    QTest::addColumn<bool>("jpeg");
+    QTest::addColumn<bool>("tiff");
+    QTest::addColumn<QString>("make");
+    QTest::addColumn<bool>("exceptMake");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("all formats, tsv") << true << true << "" << false << "stats.txt";
+    QTest::newRow("all formats, html") << true << true << "" << false << "stats.htm";
+    QTest::newRow("RAW only, html") << false << false << "" << false << "raw.htm";
+    QTest::newRow("except nikon, tsv") << true << true << " nikon ;" << true << "nonikon.txt";
+}
+
+void TestReportWindow::sameExport()
+{
+    QFETCH(bool, jpeg);
+    QFETCH(bool, tiff);
+    QFETCH(QString, make);
+    QFETCH(bool, exceptMake);
+    QFETCH(QString, name);
+
+    MainWindow window;
+    window.show();
+    window.findChild<QLineEdit*>("txtFolderName")->setText(pictures);
+    window.findChild<QCheckBox*>("chkJPEG")->setChecked(jpeg);
+    window.findChild<QCheckBox*>("chkTIFF")->setChecked(tiff);
+    window.findChild<QCheckBox*>("chkRAW")->setChecked(true);
+    window.findChild<QLineEdit*>("txtMake")->setText(make);
+    window.findChild<QCheckBox*>("chkExceptMake")->setChecked(exceptMake);
+    auto* start = window.findChild<QPushButton*>("btnStart");
+    start->click();
+    QTRY_VERIFY(start->isEnabled());
+
+    const QString windowFile = dir.filePath("window-" + name);
+    QString message;
+    onModal(this, [&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (!dialog)
+            return;
+        onModal(this, [&](QWidget* next) {
+            if (auto* box = qobject_cast<QMessageBox*>(next)) {
+                message = box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(windowFile);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window.findChild<QPushButton*>("btnExport")->click();
+    QTRY_COMPARE(message, QString("The export has been completed"));
+
+    const QString reportFile = dir.filePath("report-" + name);
+    QStringList arguments{pictures, name.endsWith(".htm") ? "--html" : "--tsv", reportFile};
+    if (jpeg)
+        arguments << "--jpeg";
+    if (tiff)
+        arguments << "--tiff";
+    if (!make.isEmpty())
+        arguments << "--make" << make;
+    if (exceptMake)
+        arguments << "--except-make";
+    QProcess report;
+    report.start(LENSTALLY_REPORT_PATH, arguments);
+    QVERIFY(report.waitForFinished(60000));
+    QCOMPARE(report.exitCode(), 0);
+    QVERIFY(QFileInfo::exists(windowFile));
+    QCOMPARE(fileBytes(reportFile), fileBytes(windowFile));
+}
+
+QTEST_MAIN(TestReportWindow)
+#include "tst_reportwindow.moc"
