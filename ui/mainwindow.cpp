@@ -257,8 +257,9 @@ void MainWindow::showResults()
         pair.table->sortByCount();
         fillTree(pair.byCount, *pair.table, focal35, bold);
     }
-    // Camera names are longer than the default column: widen a column rather than cut
-    // "Canon - Canon EOS 7D" to "Canon - Can...". It never shrinks below the default.
+    // Camera names are longer than the default column: widen it rather than cut every name
+    // short; a tab not yet shown has no width to fit into, so the names decide. Where the
+    // window is too narrow the tree scrolls sideways. Never narrower than the default.
     for (const Pair& pair : pairs) {
         for (QTreeWidget* tree : {pair.byValue, pair.byCount}) {
             const int standard = tree->header()->defaultSectionSize();
