@@ -52,7 +52,7 @@ void EntryReader::runFiles()
     const bool complete = analyseInOrder(
         list, filters, jobs, [this] { return isInterruptionRequested(); },
         [&](PictureOutcome outcome, const PictureValues& values) {
-            qCDebug(lcReader) << list[index++];
+            qCDebug(lcReader, "\"%s\" ", qUtf8Printable(list[index++]));
             try {
                 if (outcome == PictureOutcome::Counted)
                     addToTables(values, tables);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 
 #if defined(Q_OS_UNIX)
 #include <sys/stat.h>
@@ -20,19 +21,19 @@ namespace {
 
 void logToCategory(int level, const char* message)
 {
-    QString text = QString::fromLocal8Bit(message).trimmed();
+    const QString text = QString::fromLocal8Bit(message).trimmed();
     switch (level) {
     case Exiv2::LogMsg::debug:
-        qCDebug(lcExiv2).noquote() << text;
+        qCDebug(lcExiv2, "%s", qUtf8Printable(text));
         break;
     case Exiv2::LogMsg::info:
-        qCInfo(lcExiv2).noquote() << text;
+        qCInfo(lcExiv2, "%s", qUtf8Printable(text));
         break;
     case Exiv2::LogMsg::warn:
-        qCWarning(lcExiv2).noquote() << text;
+        qCWarning(lcExiv2, "%s", qUtf8Printable(text));
         break;
     default:
-        qCCritical(lcExiv2).noquote() << text;
+        qCCritical(lcExiv2, "%s", qUtf8Printable(text));
         break;
     }
 }
@@ -114,15 +115,30 @@ Exiv2::ExifData& exifData(Exiv2::Image& image)
     return image.exifData();
 }
 
-bool readText(Exiv2::ExifData& data, const char* key, QString* text)
+namespace {
+
+// Exiv2 reports a bad tag with its own error, or with std::out_of_range when the
+// tag's value lies outside the file (it keeps the tag, empty). Either spoils only
+// that tag and gives fallback; anything else is left to the guard for the whole file.
+template <typename T, typename Read> T readTag(T fallback, Read read)
 {
     try {
+        return read();
+    } catch (const exiv2compat::Error&) {
+    } catch (const std::out_of_range&) {
+    }
+    return fallback;
+}
+
+} // namespace
+
+bool readText(Exiv2::ExifData& data, const char* key, QString* text)
+{
+    return readTag(false, [&] {
         const std::string value = data[key].toString();
         *text = QString::fromLatin1(value.c_str()); // up to the first NUL
         return true;
-    } catch (const exiv2compat::Error&) {
-        return false;
-    }
+    });
 }
 
 float saneNumber(float value)
@@ -134,22 +150,15 @@ float saneNumber(float value)
 
 float readNumber(Exiv2::ExifData& data, const char* key)
 {
-    try {
-        return saneNumber(data[key].toFloat(0));
-    } catch (const exiv2compat::Error&) {
-        return 0.0f;
-    }
+    return readTag(0.0f, [&] { return saneNumber(data[key].toFloat(0)); });
 }
 
 float readNumberIfPresent(Exiv2::ExifData& data, const char* key)
 {
-    try {
+    return readTag(0.0f, [&] {
         Exiv2::Exifdatum& datum = data[key];
-        if (datum.size() > 0)
-            return saneNumber(datum.toFloat(0));
-    } catch (const exiv2compat::Error&) {
-    }
-    return 0.0f;
+        return datum.size() > 0 ? saneNumber(datum.toFloat(0)) : 0.0f;
+    });
 }
 
 } // namespace exif

@@ -1,4 +1,5 @@
 #include "analysis/exifaccess.h"
+#include "analysis/pictureanalysis.h"
 #include "testpictures.h"
 
 #include <QtTest>
@@ -28,6 +29,7 @@ private slots:
     void exiv2MessagesGoToTheirCategory();
     void unreadableInputsGiveNoImage_data();
     void unreadableInputsGiveNoImage();
+    void valueOutsideTheFileSpoilsOnlyItsTag();
 };
 
 void TestExifAccess::saneNumber_data()
@@ -93,6 +95,18 @@ void TestExifAccess::unreadableInputsGiveNoImage()
     QVERIFY(!exif::openFile(path));
     QVERIFY(!exif::openFile(dir.filePath("missing.jpg")));
     QVERIFY(!exif::openFile(dir.path()));
+}
+
+void TestExifAccess::valueOutsideTheFileSpoilsOnlyItsTag()
+{
+    // Exiv2 throws std::out_of_range, not its own error, for this f-number: the picture
+    // is still read (and found unusable), not dropped as unreadable.
+    const QString path = QStringLiteral(LENSTALLY_REGRESSIONS_DIR
+                                        "/picture/truncated-fnumber-throws-out-of-range.tif");
+    QVERIFY(QFileInfo::exists(path));
+    PictureValues values;
+    QCOMPARE(analyseFile(path, {}, &values), PictureOutcome::Unusable);
+    QCOMPARE(values.aperture, 0.0f);
 }
 
 QTEST_GUILESS_MAIN(TestExifAccess)
