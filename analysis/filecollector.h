@@ -8,8 +8,9 @@ QStringList pictureExtensions(bool jpeg, bool tiff, bool raw);
 
 // The absolute paths of the files below folder whose suffix is one of extensions,
 // ignoring case: the folder's own files first, then each non-hidden subfolder's, at
-// any depth. Hidden files are taken; hidden folders are skipped; a symbolic link to
-// a folder has its own files listed but is not descended into.
+// any depth, one folder after the other; within a folder by name, ignoring case.
+// Hidden files are taken; hidden folders are skipped; a symbolic link to a folder has
+// its own files listed but is not descended into.
 QStringList collectFiles(const QString& folder, const QStringList& extensions);
 
 #endif

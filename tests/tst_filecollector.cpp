@@ -3,6 +3,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 bool touch(const QString& path)
@@ -20,6 +22,34 @@ QStringList relative(const QString& root, const QStringList& files)
     return out;
 }
 
+// The walk described for the window, made with Qt's listing and iterator: the chosen
+// folder's files, then each folder the iterator yields, matched by QFileInfo::suffix().
+QStringList qtWalk(const QString& folder, const QStringList& extensions)
+{
+    QStringList files;
+    QDir dir(folder);
+    QDirIterator folders(folder, QStringList(), QDir::Dirs | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+    auto list = [&] {
+        const QFileInfoList entries =
+            dir.entryInfoList(QStringList(), QDir::Files | QDir::Hidden, QDir::NoSort);
+        for (const QFileInfo& entry : entries) {
+            for (const QString& ext : extensions) {
+                if (entry.suffix().compare(ext, Qt::CaseInsensitive) == 0) {
+                    files << entry.absoluteFilePath();
+                    break;
+                }
+            }
+        }
+    };
+    list();
+    while (folders.hasNext()) {
+        dir.setPath(folders.next());
+        list();
+    }
+    return files;
+}
+
 } // namespace
 
 class TestFileCollector : public QObject
@@ -34,6 +64,8 @@ private slots:
     void walkOrderAndHiddenEntries();
     void pathsAreAbsolute();
     void linkedFolderIsListedNotDescended();
+    void sameListAsQtWalk_data();
+    void sameListAsQtWalk();
 };
 
 void TestFileCollector::extensions_data()
@@ -140,6 +172,53 @@ void TestFileCollector::linkedFolderIsListedNotDescended()
     const QStringList files =
         relative(dir.path(), collectFiles(dir.path(), pictureExtensions(true, false, false)));
     QCOMPARE(files, QStringList{"link/shallow.jpg"});
+}
+
+void TestFileCollector::sameListAsQtWalk_data()
+{
+    QTest::addColumn<QString>("spelling"); // how the folder is written, %1 = its path
+    QTest::newRow("absolute") << "%1";
+    QTest::newRow("trailing slash") << "%1/";
+    QTest::newRow("doubled slash") << "%1//";
+    QTest::newRow("dot-dot") << "%1/tree/..";
+    QTest::newRow("relative") << "./rel";
+}
+
+void TestFileCollector::sameListAsQtWalk()
+{
+    // The one-pass walk must give exactly Qt's list, in Qt's order.
+    QFETCH(QString, spelling);
+    QTemporaryDir dir, outside;
+    const QString root = dir.path();
+    QDir top(root);
+    QVERIFY(top.mkpath("tree/a/b/c"));
+    QVERIFY(top.mkpath("tree/.hidden/d"));
+    QVERIFY(top.mkpath(QString::fromUtf8("tree/Фото 2024/x.jpg")));
+    QVERIFY(QDir(outside.path()).mkpath("in/deeper"));
+    for (const char* name : {"one.JPG", "two.jpeg", ".dot.jpg", "no-suffix", "a.tif", "b.NeF",
+                             "c.txt", "x.jpg.bak", "space name.jpg"}) {
+        for (const char* sub : {"", "tree/", "tree/a/", "tree/a/b/c/", "tree/.hidden/"})
+            QVERIFY(touch(root + '/' + sub + name));
+    }
+    for (int i = 0; i < 40; ++i)
+        QVERIFY(touch(root + QStringLiteral("/tree/a/b/p%1.jpg").arg(i)));
+    QVERIFY(touch(root + QString::fromUtf8("/tree/Фото 2024/снимок.JPG")));
+    QVERIFY(touch(outside.filePath("in/linked.jpg")));
+    QVERIFY(touch(outside.filePath("in/deeper/never.jpg")));
+    QVERIFY(QFile::link(outside.filePath("in"), root + "/tree/a/link-to-folder"));
+    QVERIFY(QFile::link(root + "/one.JPG", root + "/tree/link-to-file.jpg"));
+    QVERIFY(QFile::link(root + "/missing.jpg", root + "/tree/dangling.jpg"));
+    QVERIFY(::mkfifo(QFile::encodeName(root + "/tree/y.jpg").constData(), 0600) == 0);
+
+    const QString folder =
+        spelling == "./rel"
+            ? QStringLiteral("./") + QDir(QDir::currentPath()).relativeFilePath(root)
+            : spelling.arg(root);
+    const QStringList extensions = pictureExtensions(true, true, true);
+    const QStringList expected = qtWalk(folder, extensions);
+    QCOMPARE(collectFiles(folder, extensions), expected);
+    QVERIFY(expected.size() > 60);
+    QVERIFY(expected.contains(root + "/tree/a/link-to-folder/linked.jpg"));
 }
 
 QTEST_GUILESS_MAIN(TestFileCollector)
