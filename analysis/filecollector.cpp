@@ -110,7 +110,9 @@ void walk(const QByteArray& nativePath, const QString& path, bool descend,
         files->append(path + QLatin1Char('/') + fileName);
     for (const Subfolder& sub : subfolders) {
         const QString subPath = path + QLatin1Char('/') + QFile::decodeName(sub.name);
-        walk(nativePath + '/' + sub.name, subPath, !sub.linked, folded, files);
+        // Through the decoded name, as Qt would: a name that is not valid in the file
+        // system's encoding cannot be entered again, here as there.
+        walk(QFile::encodeName(subPath), subPath, !sub.linked, folded, files);
     }
 }
 
