@@ -3,6 +3,7 @@
 
 #include "ui/mainwindow.h"
 
+#include "modalwidgets.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -21,20 +22,6 @@
 using namespace testpictures;
 
 namespace {
-
-// Runs handler on the next modal widget once it is shown (message box, file dialog).
-void onModal(QObject* context, std::function<void(QWidget*)> handler)
-{
-    auto* timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, handler] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handler(modal);
-        }
-    });
-    timer->start(10);
-}
 
 QByteArray fileBytes(const QString& path)
 {

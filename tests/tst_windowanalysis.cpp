@@ -4,6 +4,7 @@
 
 #include "ui/mainwindow.h"
 
+#include "modalwidgets.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -39,20 +40,6 @@ template <typename T> T* child(QWidget* window, const char* name)
     if (!object)
         qFatal("no %s", name);
     return object;
-}
-
-// Runs handler on the next modal widget once it is shown (message box, file dialog).
-void onModal(QObject* context, std::function<void(QWidget*)> handler)
-{
-    auto* timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, handler] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handler(modal);
-        }
-    });
-    timer->start(10);
 }
 
 bool writeTyped(const QString& path, const QString& make, const QString& model,

@@ -4,6 +4,7 @@
 #include "ui/mainwindow.h"
 
 #include "export/exporter.h"
+#include "modalwidgets.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -22,20 +23,6 @@
 using namespace testpictures;
 
 namespace {
-
-// Runs handler on the next modal widget once it is shown (message box, file dialog).
-void onModal(QObject* context, std::function<void(QWidget*)> handler)
-{
-    auto* timer = new QTimer(context);
-    QObject::connect(timer, &QTimer::timeout, context, [timer, handler] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            handler(modal);
-        }
-    });
-    timer->start(10);
-}
 
 // Opens fine, then fails to write, as a full disk would.
 class FailingExporter : public Exporter
