@@ -38,11 +38,11 @@ void logToCategory(int level, const char* message)
     }
 }
 
-template <typename Open> ImagePtr openAndRead(Open open)
+template <typename Open> ImagePtr openAndRead(Open open, const QByteArray& bytes = QByteArray())
 {
     installLogHandler();
     try {
-        ImagePtr image(open().release());
+        ImagePtr image(open().release(), ImageDeleter{bytes});
         if (!image)
             return nullptr;
         image->readMetadata();
@@ -100,6 +100,21 @@ ImagePtr openFile(const QString& path)
 {
     if (!mayBePicture(path))
         return nullptr;
+    // A small file is read in one go and parsed from memory: Exiv2 would otherwise open
+    // it three times and map it, and unmapping stalls every other reading thread.
+    constexpr qint64 kReadWholeUpTo = 1024 * 1024;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    if (file.size() <= kReadWholeUpTo) {
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return nullptr;
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+        const std::size_t size = std::size_t(bytes.size());
+        return openAndRead([data, size] { return exiv2compat::openImage(data, size); }, bytes);
+    }
+    file.close();
     // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
     const std::string native = QFile::encodeName(path).toStdString();
     return openAndRead([&native] { return exiv2compat::openImage(native); });

@@ -3,6 +3,7 @@
 
 // Every call into Exiv2 goes through these functions; none of them throws.
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
@@ -16,9 +17,11 @@ class Image;
 namespace exif {
 
 // Deletes an image; defined where Exiv2's headers are, so callers need not include them.
+// It also keeps the bytes of an image read from memory for as long as the image lives.
 struct ImageDeleter
 {
     void operator()(Exiv2::Image* image) const;
+    QByteArray bytes;
 };
 using ImagePtr = std::unique_ptr<Exiv2::Image, ImageDeleter>;
 

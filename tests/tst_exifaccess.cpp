@@ -30,6 +30,8 @@ private slots:
     void unreadableInputsGiveNoImage_data();
     void unreadableInputsGiveNoImage();
     void valueOutsideTheFileSpoilsOnlyItsTag();
+    void smallAndLargeFilesReadAlike_data();
+    void smallAndLargeFilesReadAlike();
 };
 
 void TestExifAccess::saneNumber_data()
@@ -107,6 +109,38 @@ void TestExifAccess::valueOutsideTheFileSpoilsOnlyItsTag()
     PictureValues values;
     QCOMPARE(analyseFile(path, {}, &values), PictureOutcome::Unusable);
     QCOMPARE(values.aperture, 0.0f);
+}
+
+void TestExifAccess::smallAndLargeFilesReadAlike_data()
+{
+    // Small files are parsed from memory, large ones through Exiv2's own file access.
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("padding");
+    QTest::newRow("small JPEG") << int(Format::Jpeg) << 0;
+    QTest::newRow("small TIFF") << int(Format::Tiff) << 0;
+    QTest::newRow("TIFF just at 1 MiB") << int(Format::Tiff) << -1;
+    QTest::newRow("large TIFF") << int(Format::Tiff) << 3 * 1024 * 1024;
+    QTest::newRow("large JPEG") << int(Format::Jpeg) << 3 * 1024 * 1024;
+}
+
+void TestExifAccess::smallAndLargeFilesReadAlike()
+{
+    QFETCH(int, format);
+    QFETCH(int, padding);
+    QByteArray bytes = pictureBytes(Format(format), typicalTags("NIKON", "NIKON D750"));
+    QVERIFY(!bytes.isEmpty());
+    if (padding < 0)
+        padding = 1024 * 1024 - int(bytes.size());
+    bytes.append(QByteArray(padding, '\0')); // trailing data both formats ignore
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.nef");
+    QVERIFY(writeBytes(path, bytes));
+    PictureValues values;
+    QCOMPARE(analyseFile(path, {}, &values), PictureOutcome::Counted);
+    QCOMPARE(values.make, QStringLiteral("NIKON"));
+    QCOMPARE(values.model, QStringLiteral("NIKON D750"));
+    QCOMPARE(values.iso, 200.0f);
+    QCOMPARE(values.exposureTime, 0.008f);
 }
 
 QTEST_GUILESS_MAIN(TestExifAccess)
