@@ -410,6 +410,7 @@ void DamagedTreeTest::wholeTree_data()
     QTest::addColumn<int>("jobs");
     QTest::newRow("one thread") << 1;
     QTest::newRow("four threads") << 4;
+    QTest::newRow("eight threads") << 8;
 }
 
 // All cases in one tree, read by the worker and by lenstally-report.

@@ -1,6 +1,9 @@
 #include "analysis/entryreader.h"
 #include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
+#include "export/htmlexporter.h"
+#include "export/resultexport.h"
+#include "export/tabexporter.h"
 #include "testpictures.h"
 
 #include <QtTest>
@@ -10,6 +13,26 @@
 using namespace testpictures;
 
 namespace {
+
+// Both exports of the tables, after the sorts the results display makes.
+QByteArray exports(StatTable (&tables)[StatKindCount])
+{
+    TableSet set;
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        tables[kind].sortByValue();
+        tables[kind].sortByCount();
+        set[size_t(kind)] = &tables[kind];
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    TABExporter tab(QString{});
+    tab.sections = resultSections(set);
+    tab.writeTo(&buffer);
+    HTMLExporter html(QString{});
+    html.sections = resultSections(set);
+    html.writeTo(&buffer);
+    return buffer.data();
+}
 
 // Every row of every table, in order, with all its fields.
 QString dump(StatTable (&tables)[StatKindCount])
@@ -134,6 +157,7 @@ void TestOrderedAnalysis::tablesIdenticalForAnyThreadCount()
     QFETCH(int, jobs);
     const QStringList all = files + labelled;
     QString dumps[2];
+    QByteArray exported[2];
     for (int pass = 0; pass < 2; ++pass) {
         StatTable tables[StatKindCount];
         QAtomicInt counter;
@@ -146,8 +170,11 @@ void TestOrderedAnalysis::tablesIdenticalForAnyThreadCount()
         reader.wait();
         QCOMPARE(counter.loadRelaxed(), all.size());
         dumps[pass] = dump(tables);
+        exported[pass] = exports(tables);
     }
     QCOMPARE(dumps[1], dumps[0]);
+    QCOMPARE(exported[1], exported[0]);
+    QVERIFY(exported[0].contains("<tr><td><b>1.2</b></td>"));
     // The first picture of the pair is the one just below 1.25 s.
     QVERIFY(dumps[0].contains(QStringLiteral("\n1.2|1250000|40|")));
 }
