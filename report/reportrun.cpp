@@ -109,6 +109,9 @@ bool ReportRun::analyse(const QStringList& files)
     QElapsedTimer clock;
     clock.start();
     reader.start();
+    // The line shows at once, so that even a run shorter than one poll says what it read.
+    if (showProgress)
+        err->write(("\r" + progressLine(0, files.size(), 0) + "\033[K").toUtf8());
     while (!reader.wait(QDeadlineTimer(100))) {
         if (interrupted()) {
             reader.requestInterruption();
