@@ -1,4 +1,5 @@
 #include "analysis/entryreader.h"
+#include "analysis/ifilter.h"
 #include "analysis/makefilter.h"
 #include "analysis/modelfilter.h"
 #include "analysis/stattable.h"
@@ -60,6 +61,18 @@ const QString kFocal35 = QStringLiteral("Exif.Photo.FocalLengthIn35mmFilm");
 const QString kFNumber = QStringLiteral("Exif.Photo.FNumber");
 const QString kIso = QStringLiteral("Exif.Photo.ISOSpeedRatings");
 const QString kExposure = QStringLiteral("Exif.Photo.ExposureTime");
+
+// Lets every picture pass, a millisecond later: a run of thousands of files then lasts
+// seconds however fast the machine reads, so a test can stop it in the middle.
+class SlowFilter : public IFilter
+{
+public:
+    bool accepts(Exiv2::ExifData&) override
+    {
+        QThread::msleep(1);
+        return true;
+    }
+};
 
 } // namespace
 
@@ -350,6 +363,8 @@ void TestEntryReader::interruptionStopsBeforeTheNextFile()
     QAtomicInt counter;
     Tables t;
     EntryReader reader;
+    SlowFilter slow;
+    reader.addFilter(&slow);
     reader.setFiles(&counter, files);
     t.registerWith(reader);
     reader.start();

@@ -473,8 +473,8 @@ void TestReport::interruption()
     const QString exports = dir.filePath("interrupted");
     QVERIFY(QDir().mkpath(exports));
     QProcess process;
-    process.start(reportPath,
-                  {big, "--jpeg", "--tsv", exports + "/out.txt", "--html", exports + "/out.htm"});
+    process.start(reportPath, {big, "--jpeg", "--jobs", "1", "--tsv", exports + "/out.txt",
+                               "--html", exports + "/out.htm"});
     QVERIFY(process.waitForStarted());
     // Signal only once the handler is installed, as a user's Ctrl-C would find it.
     QVERIFY(QTest::qWaitFor([&] { return catchesSignal(process.processId(), signal); }, 10000));
