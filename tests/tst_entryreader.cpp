@@ -3,6 +3,7 @@
 #include "analysis/makefilter.h"
 #include "analysis/modelfilter.h"
 #include "analysis/stattable.h"
+#include "slowfilter.h"
 #include "testpictures.h"
 
 #include <QtTest>
@@ -61,18 +62,6 @@ const QString kFocal35 = QStringLiteral("Exif.Photo.FocalLengthIn35mmFilm");
 const QString kFNumber = QStringLiteral("Exif.Photo.FNumber");
 const QString kIso = QStringLiteral("Exif.Photo.ISOSpeedRatings");
 const QString kExposure = QStringLiteral("Exif.Photo.ExposureTime");
-
-// Lets every picture pass, a millisecond later: a run of thousands of files then lasts
-// seconds however fast the machine reads, so a test can stop it in the middle.
-class SlowFilter : public IFilter
-{
-public:
-    bool accepts(Exiv2::ExifData&) override
-    {
-        QThread::msleep(1);
-        return true;
-    }
-};
 
 } // namespace
 

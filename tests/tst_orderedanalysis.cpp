@@ -5,6 +5,7 @@
 #include "export/htmlexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
+#include "slowfilter.h"
 #include "testpictures.h"
 
 #include <QtTest>
@@ -58,18 +59,6 @@ QString exposureText(float seconds)
     // Exact: a float is a dyadic fraction, written as numerator / 2^30.
     return QStringLiteral("%1/1073741824").arg(qint64(std::ldexp(double(seconds), 30)));
 }
-
-// Lets every picture pass, a millisecond later: a run of thousands of files then lasts
-// seconds however fast the machine reads, so a test can stop it in the middle.
-class SlowFilter : public IFilter
-{
-public:
-    bool accepts(Exiv2::ExifData&) override
-    {
-        QThread::msleep(1);
-        return true;
-    }
-};
 
 } // namespace
 

@@ -1,0 +1,20 @@
+#ifndef LENSTALLY_SLOWFILTER_H
+#define LENSTALLY_SLOWFILTER_H
+
+#include "analysis/ifilter.h"
+
+#include <QThread>
+
+// Lets every picture pass, a millisecond later: a run of thousands of files then lasts
+// seconds however fast the machine reads, so a test can stop it in the middle.
+class SlowFilter : public IFilter
+{
+public:
+    bool accepts(Exiv2::ExifData&) override
+    {
+        QThread::msleep(1);
+        return true;
+    }
+};
+
+#endif
