@@ -74,7 +74,13 @@ void walk(const QByteArray& nativePath, const QString& path, bool descend,
         bool linked;
     };
     std::vector<Subfolder> subfolders;
-    QStringList matching;
+    // Each matching name with its sort key, lowered once rather than in every comparison.
+    struct Match
+    {
+        QString key;
+        QString name;
+    };
+    std::vector<Match> matching;
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
@@ -95,19 +101,20 @@ void walk(const QByteArray& nativePath, const QString& path, bool descend,
         if (isFile) {
             const QString fileName = QFile::decodeName(name);
             if (folded.contains(suffixOf(fileName).toCaseFolded()))
-                matching.append(fileName);
+                matching.push_back({fileName.toLower(), fileName});
         } else if (isFolder && descend && name[0] != '.') {
             subfolders.push_back({QByteArray(name), linked});
         }
     }
     ::closedir(dir);
     // A folder's files come in QDir's default order: by name, ignoring case.
-    std::sort(matching.begin(), matching.end(), [](const QString& a, const QString& b) {
-        const int c = a.toLower().compare(b.toLower());
-        return c != 0 ? c < 0 : a < b;
+    std::sort(matching.begin(), matching.end(), [](const Match& a, const Match& b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? c < 0 : a.name < b.name;
     });
-    for (const QString& fileName : matching)
-        files->append(path + QLatin1Char('/') + fileName);
+    const QString prefix = path + QLatin1Char('/');
+    for (const Match& match : matching)
+        files->append(prefix + match.name);
     for (const Subfolder& sub : subfolders) {
         const QString subPath = path + QLatin1Char('/') + QFile::decodeName(sub.name);
         // Through the decoded name, as Qt would: a name that is not valid in the file
