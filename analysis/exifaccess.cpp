@@ -12,7 +12,10 @@
 #include <stdexcept>
 
 #if defined(Q_OS_UNIX)
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace exif {
@@ -73,11 +76,18 @@ void prepareForThreads()
     std::call_once(once, [] { Exiv2::XmpParser::initialize(); });
 }
 
-bool mayBePicture(const QString& path)
-{
+namespace {
+
+// Files up to this size are read in one go and parsed from memory: Exiv2 would otherwise
+// open each three times and map it, and unmapping stalls every other reading thread.
+constexpr long long kReadWholeUpTo = 1024 * 1024;
+
 #if defined(Q_OS_UNIX)
+// As mayBePicture, and gives the file's size when it may be one.
+bool statPicture(const QByteArray& nativePath, long long* size)
+{
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(nativePath.constData(), &info) != 0)
         return false;
     // Exiv2 would block for ever opening a FIFO, and a device or socket is no picture.
     if (!S_ISREG(info.st_mode))
@@ -86,11 +96,45 @@ bool mayBePicture(const QString& path)
     // half a minute scanning 4 GiB of zeros behind a JPEG marker. Compressing file
     // systems store real pictures in far more than an eighth of their size.
     constexpr long long kSparseCheckFrom = 64LL * 1024 * 1024;
-    const long long size = info.st_size;
+    *size = info.st_size;
     const long long allocated = static_cast<long long>(info.st_blocks) * 512;
-    if (size > kSparseCheckFrom && allocated < size / 8)
+    return !(*size > kSparseCheckFrom && allocated < *size / 8);
+}
+
+// Reads the first size bytes of a file (fewer if it shrank); false on any failure. Plain
+// system calls: open, read, close, where QFile would add three fstat calls and a read.
+bool readWhole(const QByteArray& nativePath, long long size, QByteArray* bytes)
+{
+    // Non-blocking, so that a FIFO put in the file's place since the stat cannot hang us.
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
         return false;
-    return true;
+    bytes->resize(qsizetype(size));
+    long long done = 0;
+    bool ok = true;
+    while (done < size) {
+        const ssize_t got = ::read(fd, bytes->data() + done, size_t(size - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        done += got;
+    }
+    ::close(fd);
+    bytes->truncate(qsizetype(done));
+    return ok;
+}
+#endif
+
+} // namespace
+
+bool mayBePicture(const QString& path)
+{
+#if defined(Q_OS_UNIX)
+    long long size = 0;
+    return statPicture(QFile::encodeName(path), &size);
 #else
     return QFileInfo(path).isFile();
 #endif
@@ -98,26 +142,37 @@ bool mayBePicture(const QString& path)
 
 ImagePtr openFile(const QString& path)
 {
+    // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
+    const QByteArray native = QFile::encodeName(path);
+    QByteArray bytes;
+#if defined(Q_OS_UNIX)
+    long long size = 0;
+    if (!statPicture(native, &size))
+        return nullptr;
+    if (size <= kReadWholeUpTo && !readWhole(native, size, &bytes))
+        return nullptr;
+    const bool inMemory = size <= kReadWholeUpTo;
+#else
     if (!mayBePicture(path))
         return nullptr;
-    // A small file is read in one go and parsed from memory: Exiv2 would otherwise open
-    // it three times and map it, and unmapping stalls every other reading thread.
-    constexpr qint64 kReadWholeUpTo = 1024 * 1024;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
-    if (file.size() <= kReadWholeUpTo) {
-        const QByteArray bytes = file.readAll();
+    const bool inMemory = file.size() <= kReadWholeUpTo;
+    if (inMemory) {
+        bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return nullptr;
+    }
+    file.close();
+#endif
+    if (inMemory) {
         const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
         const std::size_t size = std::size_t(bytes.size());
         return openAndRead([data, size] { return exiv2compat::openImage(data, size); }, bytes);
     }
-    file.close();
-    // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
-    const std::string native = QFile::encodeName(path).toStdString();
-    return openAndRead([&native] { return exiv2compat::openImage(native); });
+    const std::string name = native.toStdString();
+    return openAndRead([&name] { return exiv2compat::openImage(name); });
 }
 
 ImagePtr openBuffer(const unsigned char* data, std::size_t size)
