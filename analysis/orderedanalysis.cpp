@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -32,16 +33,24 @@ struct Batch
     std::vector<Result> results;
 };
 
-// Workers claim batches of files in list order and park their results in a ring;
-// the consumer takes the batches back in the same order.
+// The consumer waits at most this long for a batch before it asks stop() again.
+constexpr std::chrono::milliseconds kStopPoll(20);
+
+// Batches of files are claimed in list order and their results parked in a ring, which
+// the consumer empties in the same order. The consumer's thread is one of the reading
+// threads: while the batch it needs next is still being read elsewhere, it reads the
+// next unclaimed batch itself. So `jobs` threads read in all, and on a machine with
+// `jobs` cores no core is shared by a reader and a mostly idle consumer that wakes
+// once per batch.
 class OrderedPool
 {
 public:
-    OrderedPool(const QStringList& files, const QVector<IFilter*>& filters, int jobs)
-        : files(files), filters(filters), ring(size_t(jobs * kAheadPerJob)),
+    OrderedPool(const QStringList& files, const QVector<IFilter*>& filters, int jobs,
+                const std::function<bool()>& stop)
+        : files(files), filters(filters), stop(stop), ring(size_t(jobs * kAheadPerJob)),
           batchCount((int(files.size()) + kBatch - 1) / kBatch)
     {
-        for (int i = 0; i < jobs; ++i)
+        for (int i = 1; i < jobs; ++i)
             threads.emplace_back([this] { work(); });
     }
 
@@ -57,62 +66,108 @@ public:
             t.join();
     }
 
-    // Hands out the result of file index; indexes are taken in order from 0.
-    void take(int index, PictureOutcome* outcome, PictureValues* values)
+    // Hands out the result of file index; indexes are taken in order from 0. False when
+    // stop() asked to end while this thread waited for or read a batch.
+    bool take(int index, PictureOutcome* outcome, PictureValues* values)
     {
         const int batch = index / kBatch;
-        if (batch != heldBatch) {
-            std::unique_lock<std::mutex> lock(mutex);
-            Batch& slot = ring[size_t(batch) % ring.size()];
-            resultReady.wait(lock, [&slot] { return slot.ready; });
-            held.swap(slot.results);
-            slot.ready = false;
-            consumed = batch + 1;
-            heldBatch = batch;
-            lock.unlock();
-            spaceFree.notify_all();
-        }
+        if (batch != heldBatch && !fetch(batch))
+            return false;
         Result& result = held[size_t(index % kBatch)];
         *outcome = result.outcome;
         *values = std::move(result.values);
+        return true;
     }
 
 private:
+    // Makes batch the held one, reading other batches meanwhile where there is room.
+    bool fetch(int batch)
+    {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            Batch& slot = ring[size_t(batch) % ring.size()];
+            if (slot.ready) {
+                held.swap(slot.results);
+                slot.ready = false;
+                consumed = batch + 1;
+                heldBatch = batch;
+                lock.unlock();
+                spaceFree.notify_all();
+                return true;
+            }
+            if (claimable()) {
+                const int mine = next++;
+                lock.unlock();
+                if (!read(mine, &spare, stop))
+                    return false;
+                lock.lock();
+                park(mine, &spare);
+                continue;
+            }
+            // The batch is being read by another thread.
+            resultReady.wait_for(lock, kStopPoll);
+            if (!ring[size_t(batch) % ring.size()].ready) {
+                lock.unlock();
+                if (stop())
+                    return false;
+                lock.lock();
+            }
+        }
+    }
+
     void work()
     {
+        const auto abandoned = [this] { return stopRequested.load(std::memory_order_relaxed); };
         std::vector<Result> results;
         for (;;) {
             int batch;
             {
                 std::unique_lock<std::mutex> lock(mutex);
-                spaceFree.wait(lock, [this] {
-                    return stopping || next >= batchCount || next - consumed < int(ring.size());
-                });
+                spaceFree.wait(lock,
+                               [this] { return stopping || claimable() || next >= batchCount; });
                 if (stopping || next >= batchCount)
                     return;
                 batch = next++;
             }
-            const int first = batch * kBatch;
-            const int last = std::min(int(files.size()), first + kBatch);
-            results.resize(size_t(last - first));
-            for (int i = first; i < last; ++i) {
-                if (stopRequested.load(std::memory_order_relaxed))
-                    return; // the consumer is gone; the batch is not needed
-                Result& result = results[size_t(i - first)];
-                result.outcome = analyseFile(files[i], filters, &result.values);
-            }
+            if (!read(batch, &results, abandoned))
+                return; // the consumer is gone; the batch is not needed
             {
                 std::lock_guard<std::mutex> lock(mutex);
-                Batch& slot = ring[size_t(batch) % ring.size()];
-                slot.results.swap(results);
-                slot.ready = true;
+                park(batch, &results);
             }
             resultReady.notify_one();
         }
     }
 
+    // True when another batch may be read: one is left, and its slot is free. Under the lock.
+    bool claimable() const { return next < batchCount && next - consumed < int(ring.size()); }
+
+    // Analyses the files of a batch, asking `abandon` before each; false when it said so.
+    template <typename Abandon> bool read(int batch, std::vector<Result>* results, Abandon abandon)
+    {
+        const int first = batch * kBatch;
+        const int last = std::min(int(files.size()), first + kBatch);
+        results->resize(size_t(last - first));
+        for (int i = first; i < last; ++i) {
+            if (abandon())
+                return false;
+            Result& result = (*results)[size_t(i - first)];
+            result.outcome = analyseFile(files[i], filters, &result.values);
+        }
+        return true;
+    }
+
+    // Puts a read batch into its slot. Under the lock.
+    void park(int batch, std::vector<Result>* results)
+    {
+        Batch& slot = ring[size_t(batch) % ring.size()];
+        slot.results.swap(*results);
+        slot.ready = true;
+    }
+
     const QStringList& files;
     const QVector<IFilter*>& filters;
+    const std::function<bool()>& stop; // the consumer's; asked on its thread only
     std::vector<Batch> ring;
     const int batchCount;
     std::vector<std::thread> threads;
@@ -120,11 +175,12 @@ private:
     std::condition_variable resultReady;
     std::condition_variable spaceFree;
     std::atomic<bool> stopRequested{false}; // read between files, without the lock
-    int next = 0;                           // the next batch a worker claims
+    int next = 0;                           // the next batch to be claimed
     int consumed = 0;                       // batches handed to the consumer so far
     bool stopping = false;
-    // The consumer's own: the batch it is handing out.
+    // The consumer's own: the batch it is handing out, and room for one it reads.
     std::vector<Result> held;
+    std::vector<Result> spare;
     int heldBatch = -1;
 };
 
@@ -152,13 +208,12 @@ bool analyseInOrder(const QStringList& files, const QVector<IFilter*>& filters, 
     }
 
     exif::prepareForThreads();
-    OrderedPool pool(files, filters, jobs);
+    OrderedPool pool(files, filters, jobs, stop);
     for (int i = 0; i < files.size(); ++i) {
-        if (stop())
-            return false;
         PictureOutcome outcome;
         PictureValues values;
-        pool.take(i, &outcome, &values);
+        if (stop() || !pool.take(i, &outcome, &values))
+            return false;
         consume(outcome, values);
     }
     return true;

@@ -54,6 +54,22 @@ QString dump(StatTable (&tables)[StatKindCount])
     return out;
 }
 
+// Lets every picture pass after a pause, counting the pictures it is asked about
+// once `late` is set.
+class LateCountingFilter : public IFilter
+{
+public:
+    bool accepts(Exiv2::ExifData&) override
+    {
+        if (late.loadRelaxed())
+            lateCalls.fetchAndAddRelaxed(1);
+        QThread::msleep(10);
+        return true;
+    }
+    QAtomicInt late;
+    QAtomicInt lateCalls;
+};
+
 QString exposureText(float seconds)
 {
     // Exact: a float is a dyadic fraction, written as numerator / 2^30.
@@ -75,6 +91,7 @@ private slots:
     void tablesIdenticalForAnyThreadCount_data();
     void tablesIdenticalForAnyThreadCount();
     void interruptionWithSeveralThreads();
+    void interruptionWaitsForNoWholeBatch();
 
 private:
     QTemporaryDir dir;
@@ -199,6 +216,31 @@ void TestOrderedAnalysis::interruptionWithSeveralThreads()
     const int done = counter.loadRelaxed();
     QVERIFY(done < many.size());
     QCOMPARE(iso.total(), done);
+}
+
+void TestOrderedAnalysis::interruptionWaitsForNoWholeBatch()
+{
+    // Threads read batches of files; a stop must not wait until every thread has read
+    // its batch to the end, only for the file each is reading.
+    const int jobs = 4;
+    const QStringList many(2000, files[0]);
+    StatTable iso;
+    QAtomicInt counter;
+    EntryReader reader;
+    LateCountingFilter filter;
+    reader.setJobs(jobs);
+    reader.addFilter(&filter);
+    reader.setFiles(&counter, many);
+    reader.setTable(Iso, &iso);
+    reader.start();
+    QTRY_VERIFY(counter.loadRelaxed() > 40);
+    filter.late.storeRelaxed(1);
+    reader.requestInterruption();
+    QVERIFY(reader.wait(10000));
+    // At most the file in hand and one more per thread, before each sees the stop.
+    QVERIFY2(filter.lateCalls.loadRelaxed() <= 2 * jobs,
+             qPrintable(QString::number(filter.lateCalls.loadRelaxed())));
+    QCOMPARE(iso.total(), counter.loadRelaxed());
 }
 
 QTEST_GUILESS_MAIN(TestOrderedAnalysis)
