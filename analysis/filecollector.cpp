@@ -10,6 +10,10 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
 #endif
 
@@ -57,23 +61,25 @@ QString suffixOf(const QString& name)
     return dot < 0 ? QString() : name.mid(dot + 1);
 }
 
-// One pass over a folder: its matching files are appended (sorted by name, ignoring
-// case, as QDir lists them by default), then each non-hidden
-// subfolder is walked the same way (a linked one only for its own files). Every
-// folder is read once, and the entry types come from the listing itself wherever
-// the file system gives them: a stat() only for links and unknown types.
-void walk(const QByteArray& nativePath, const QString& path, bool descend,
-          const QSet<QString>& folded, QStringList* files)
+// One folder of the walk, once read: its matching files, and its subfolders to walk.
+struct Folder
 {
-    DIR* dir = ::opendir(nativePath.constData());
+    QByteArray nativePath;
+    QString path;
+    bool descend = true; // false for a linked folder: only its own files are listed
+    QStringList files;
+    std::vector<std::unique_ptr<Folder>> subfolders; // in the order the listing gave them
+};
+
+// One pass over a folder: its matching files, sorted by name ignoring case (as QDir
+// lists them by default), and, when it is descended into, its non-hidden subfolders,
+// not yet read. The entry types come from the listing itself wherever the file system
+// gives them: a stat() only for links and unknown types.
+void read(Folder* folder, const QSet<QString>& folded)
+{
+    DIR* dir = ::opendir(folder->nativePath.constData());
     if (!dir)
         return;
-    struct Subfolder
-    {
-        QByteArray name;
-        bool linked;
-    };
-    std::vector<Subfolder> subfolders;
     // Each matching name with its sort key, lowered once rather than in every comparison.
     struct Match
     {
@@ -89,7 +95,7 @@ void walk(const QByteArray& nativePath, const QString& path, bool descend,
         bool isFolder = entry->d_type == DT_DIR;
         bool linked = entry->d_type == DT_LNK;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            const QByteArray full = nativePath + '/' + name;
+            const QByteArray full = folder->nativePath + '/' + name;
             struct stat info;
             if (::stat(full.constData(), &info) != 0)
                 continue; // a dangling link: neither file nor folder
@@ -102,25 +108,68 @@ void walk(const QByteArray& nativePath, const QString& path, bool descend,
             const QString fileName = QFile::decodeName(name);
             if (folded.contains(suffixOf(fileName).toCaseFolded()))
                 matching.push_back({fileName.toLower(), fileName});
-        } else if (isFolder && descend && name[0] != '.') {
-            subfolders.push_back({QByteArray(name), linked});
+        } else if (isFolder && folder->descend && name[0] != '.') {
+            auto sub = std::make_unique<Folder>();
+            sub->path = folder->path + QLatin1Char('/') + QFile::decodeName(name);
+            // Through the decoded name, as Qt would: a name that is not valid in the file
+            // system's encoding cannot be entered again, here as there.
+            sub->nativePath = QFile::encodeName(sub->path);
+            sub->descend = !linked;
+            folder->subfolders.push_back(std::move(sub));
         }
     }
     ::closedir(dir);
-    // A folder's files come in QDir's default order: by name, ignoring case.
     std::sort(matching.begin(), matching.end(), [](const Match& a, const Match& b) {
         const int c = a.key.compare(b.key);
         return c != 0 ? c < 0 : a.name < b.name;
     });
-    const QString prefix = path + QLatin1Char('/');
+    const QString prefix = folder->path + QLatin1Char('/');
+    folder->files.reserve(qsizetype(matching.size()));
     for (const Match& match : matching)
-        files->append(prefix + match.name);
-    for (const Subfolder& sub : subfolders) {
-        const QString subPath = path + QLatin1Char('/') + QFile::decodeName(sub.name);
-        // Through the decoded name, as Qt would: a name that is not valid in the file
-        // system's encoding cannot be entered again, here as there.
-        walk(QFile::encodeName(subPath), subPath, !sub.linked, folded, files);
-    }
+        folder->files.append(prefix + match.name);
+}
+
+// Reads the root and every folder below it on `jobs` threads, the calling one included;
+// each thread takes the next folder found and not yet read.
+void readTree(Folder* root, const QSet<QString>& folded, int jobs)
+{
+    std::mutex mutex;
+    std::condition_variable found;
+    std::vector<Folder*> pending{root};
+    int reading = 0;
+    const auto work = [&] {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            found.wait(lock, [&] { return !pending.empty() || reading == 0; });
+            if (pending.empty())
+                return; // nothing left to read, and no thread reading will find more
+            Folder* folder = pending.back();
+            pending.pop_back();
+            ++reading;
+            lock.unlock();
+            read(folder, folded);
+            lock.lock();
+            --reading;
+            for (auto it = folder->subfolders.rbegin(); it != folder->subfolders.rend(); ++it)
+                pending.push_back(it->get());
+            if (!folder->subfolders.empty() || reading == 0)
+                found.notify_all();
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < jobs; ++i)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+}
+
+// Appends the files of a read folder, then those of each subfolder in turn.
+void gather(Folder& folder, QStringList* files)
+{
+    files->append(std::move(folder.files));
+    for (const std::unique_ptr<Folder>& sub : folder.subfolders)
+        gather(*sub, files);
 }
 
 #else
@@ -140,17 +189,20 @@ void appendMatching(QDir& dir, const QSet<QString>& folded, QStringList* files)
 
 } // namespace
 
-QStringList collectFiles(const QString& folder, const QStringList& extensions)
+QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs)
 {
     const QSet<QString> folded = foldedSet(extensions);
     QStringList files;
 #if defined(Q_OS_UNIX)
-    QString root = QDir::cleanPath(QDir(folder).absolutePath());
-    if (root.endsWith(QLatin1Char('/')))
-        root.chop(1); // the file system root: "/" + "/name" would double the slash
-    walk(QFile::encodeName(root.isEmpty() ? QStringLiteral("/") : root), root, true, folded,
-         &files);
+    Folder root;
+    root.path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (root.path.endsWith(QLatin1Char('/')))
+        root.path.chop(1); // the file system root: "/" + "/name" would double the slash
+    root.nativePath = QFile::encodeName(root.path.isEmpty() ? QStringLiteral("/") : root.path);
+    readTree(&root, folded, std::max(jobs, 1));
+    gather(root, &files);
 #else
+    Q_UNUSED(jobs);
     // Elsewhere through Qt: the folder's own files, then each folder the iterator yields.
     QDir dir(folder);
     QDirIterator folders(folder, QStringList(), QDir::Dirs | QDir::NoDotAndDotDot,

@@ -9,6 +9,7 @@
 #include "analysis/makefilter.h"
 #include "analysis/modelfilter.h"
 #include "analysis/namelist.h"
+#include "analysis/orderedanalysis.h"
 #include "export/htmlexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
@@ -32,6 +33,11 @@ ReportRun::ReportRun(const ReportOptions& options, QIODevice* out, QIODevice* er
 {
 }
 
+int ReportRun::jobs() const
+{
+    return options.jobs > 0 ? options.jobs : defaultJobCount();
+}
+
 void ReportRun::message(const QString& text)
 {
     err->write((text + QLatin1Char('\n')).toUtf8());
@@ -48,7 +54,8 @@ int ReportRun::exec()
         return ExitInvalidFolder;
     }
     const QStringList files =
-        collectFiles(options.folder, pictureExtensions(options.jpeg, options.tiff, options.raw));
+        collectFiles(options.folder, pictureExtensions(options.jpeg, options.tiff, options.raw),
+                     jobs());
     if (interrupted())
         return ExitInterrupted;
     if (files.isEmpty()) {
@@ -89,8 +96,7 @@ bool ReportRun::analyse(const QStringList& files)
     QAtomicInt processed;
     EntryReader reader;
     reader.setFiles(&processed, files);
-    if (options.jobs > 0)
-        reader.setJobs(options.jobs);
+    reader.setJobs(jobs());
     if (!makes.isEmpty()) {
         makeFilter = std::make_unique<MakeFilter>(makes);
         makeFilter->except = options.exceptMake;

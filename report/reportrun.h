@@ -31,6 +31,8 @@ private:
     bool analyse(const QStringList& files);
     QString sortedTablesText();
     int exportTo(bool html, const QString& fileName);
+    // The reading threads: --jobs, or one per core.
+    int jobs() const;
     void message(const QString& text);
 
     ReportOptions options;

@@ -177,17 +177,21 @@ void TestFileCollector::linkedFolderIsListedNotDescended()
 void TestFileCollector::sameListAsQtWalk_data()
 {
     QTest::addColumn<QString>("spelling"); // how the folder is written, %1 = its path
-    QTest::newRow("absolute") << "%1";
-    QTest::newRow("trailing slash") << "%1/";
-    QTest::newRow("doubled slash") << "%1//";
-    QTest::newRow("dot-dot") << "%1/tree/..";
-    QTest::newRow("relative") << "./rel";
+    QTest::addColumn<int>("jobs");         // threads reading folders
+    for (int jobs : {1, 2, 8}) {
+        QTest::addRow("absolute, %d threads", jobs) << "%1" << jobs;
+        QTest::addRow("trailing slash, %d threads", jobs) << "%1/" << jobs;
+        QTest::addRow("doubled slash, %d threads", jobs) << "%1//" << jobs;
+        QTest::addRow("dot-dot, %d threads", jobs) << "%1/tree/.." << jobs;
+        QTest::addRow("relative, %d threads", jobs) << "./rel" << jobs;
+    }
 }
 
 void TestFileCollector::sameListAsQtWalk()
 {
-    // The one-pass walk must give exactly Qt's list, in Qt's order.
+    // The one-pass walk must give exactly Qt's list, in Qt's order, on any number of threads.
     QFETCH(QString, spelling);
+    QFETCH(int, jobs);
     QTemporaryDir dir, outside;
     const QString root = dir.path();
     QDir top(root);
@@ -203,6 +207,13 @@ void TestFileCollector::sameListAsQtWalk()
     for (int i = 0; i < 40; ++i)
         QVERIFY(touch(root + QStringLiteral("/tree/a/b/p%1.jpg").arg(i)));
     QVERIFY(touch(root + QString::fromUtf8("/tree/Фото 2024/снимок.JPG")));
+    // Enough folders, at several depths, for every thread to read some.
+    for (int i = 0; i < 30; ++i) {
+        const QString sub = QStringLiteral("/tree/many/f%1/g%2").arg(i).arg(i % 4);
+        QVERIFY(top.mkpath(root + sub));
+        QVERIFY(touch(root + sub + QStringLiteral("/deep%1.jpg").arg(i)));
+        QVERIFY(touch(root + QStringLiteral("/tree/many/f%1/Shallow%1.jpg").arg(i)));
+    }
     QVERIFY(touch(outside.filePath("in/linked.jpg")));
     QVERIFY(touch(outside.filePath("in/deeper/never.jpg")));
     QVERIFY(QFile::link(outside.filePath("in"), root + "/tree/a/link-to-folder"));
@@ -216,8 +227,8 @@ void TestFileCollector::sameListAsQtWalk()
             : spelling.arg(root);
     const QStringList extensions = pictureExtensions(true, true, true);
     const QStringList expected = qtWalk(folder, extensions);
-    QCOMPARE(collectFiles(folder, extensions), expected);
-    QVERIFY(expected.size() > 60);
+    QCOMPARE(collectFiles(folder, extensions, jobs), expected);
+    QVERIFY(expected.size() > 120);
     QVERIFY(expected.contains(root + "/tree/a/link-to-folder/linked.jpg"));
 }
 

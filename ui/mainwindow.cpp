@@ -7,6 +7,7 @@
 #include "analysis/modelfilter.h"
 #include "analysis/namelist.h"
 #include "analysis/numberformat.h"
+#include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
 #include "export/exporter.h"
 #include "export/resultexport.h"
@@ -135,7 +136,7 @@ void MainWindow::on_btnStart_clicked()
     const QStringList models = parseNameList(ui->txtModel->text());
 
     setCursor(Qt::WaitCursor);
-    const QStringList files = collectFiles(folder, extensions);
+    const QStringList files = collectFiles(folder, extensions, defaultJobCount());
     setCursor(Qt::ArrowCursor);
 
     fileCount = int(files.size());
