@@ -499,6 +499,7 @@ void TestReport::benchmarkSmokeRun()
              bench.readAllStandardError().constData());
     QVERIFY2(out.contains("300 files, 270 pictures"), out.constData());
     QVERIFY2(out.contains("report/bare-loop throughput:"), out.constData());
+    QVERIFY2(out.contains("report-2/report-1 throughput:"), out.constData());
     QVERIFY2(
         QRegularExpression("\\nreport +[0-9.]+ +[0-9]+ +[0-9.]+ +[0-9.]+\\n").match(out).hasMatch(),
         out.constData());
