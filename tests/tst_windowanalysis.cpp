@@ -24,6 +24,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include <unistd.h>
@@ -97,6 +99,32 @@ int treeTotal(QTreeWidget* tree)
     return total;
 }
 
+// The window with a chosen number of reading threads.
+class JobsWindow : public MainWindow
+{
+public:
+    explicit JobsWindow(int jobs) : jobs(jobs) {}
+
+protected:
+    int readingJobs() const override { return jobs; }
+
+private:
+    int jobs;
+};
+
+// Every row of every result tree, tree by tree in name order.
+QStringList allTreeRows(QWidget* window)
+{
+    QList<QTreeWidget*> trees = window->findChildren<QTreeWidget*>();
+    std::sort(trees.begin(), trees.end(), [](const QTreeWidget* a, const QTreeWidget* b) {
+        return a->objectName() < b->objectName();
+    });
+    QStringList rows;
+    for (QTreeWidget* tree : trees)
+        rows << tree->objectName() << treeRows(tree);
+    return rows;
+}
+
 // The child process of closeButtonDuringAnalysis: starts a long analysis, presses Close.
 int runCloseChild(const QString& folder)
 {
@@ -136,6 +164,8 @@ private slots:
     void browse();
     void closeWindowDuringAnalysis();
     void closeButtonDuringAnalysis();
+    void treesIdenticalForAnyThreadCount_data();
+    void treesIdenticalForAnyThreadCount();
 
 private:
     template <typename T> T* widget(const char* name) { return child<T>(window, name); }
@@ -424,6 +454,54 @@ void TestWindowAnalysis::closeButtonDuringAnalysis()
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QVERIFY2(process.exitCode() == 0, errors.constData());
     QVERIFY2(!errors.contains("Sanitizer"), errors.constData());
+}
+
+void TestWindowAnalysis::treesIdenticalForAnyThreadCount_data()
+{
+    QTest::addColumn<int>("jobs");
+    for (int jobs : {2, 3, 8})
+        QTest::addRow("%d threads", jobs) << jobs;
+}
+
+void TestWindowAnalysis::treesIdenticalForAnyThreadCount()
+{
+    // Enough pictures in several folders for every thread to read batches of them. The
+    // exposures alternate between the float just below 1.25 s and 1.25 s: both fall in one
+    // row, whose label ("1.2", not "1.3") comes from the first picture in the walk's order.
+    QFETCH(int, jobs);
+    const QString root = dir.filePath(QStringLiteral("threads"));
+    const float justBelow = std::nextafter(1.25f, 0.0f);
+    const bool written = QFileInfo::exists(root); // by an earlier row
+    for (int i = 0; i < 150 && !written; ++i) {
+        const float seconds = i % 2 ? 1.25f : justBelow;
+        const QString exposure =
+            QStringLiteral("%1/1073741824").arg(qint64(std::ldexp(double(seconds), 30)));
+        QList<Tag> tags = typicalTags(i % 3 ? "Canon" : "NIKON", QStringLiteral("M%1").arg(i % 4));
+        tags = withTag(tags, "Exif.Photo.ExposureTime",
+                       Tag::textTag("Exif.Photo.ExposureTime", exposure));
+        tags =
+            withTag(tags, "Exif.Photo.FocalLength",
+                    Tag::textTag("Exif.Photo.FocalLength", QStringLiteral("%1/1").arg(10 + i % 9)));
+        // The root's own files come first: the first picture lies there.
+        const QString path = i == 0 ? root + QStringLiteral("/p0.jpg")
+                                    : QStringLiteral("%1/f%2/p%3.jpg").arg(root).arg(i % 5).arg(i);
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QVERIFY(writePicture(path, i % 4 ? Format::Jpeg : Format::Tiff, tags));
+    }
+    QStringList rows[2];
+    for (int pass = 0; pass < 2; ++pass) {
+        JobsWindow threads(pass == 0 ? 1 : jobs);
+        threads.show();
+        child<QLineEdit>(&threads, "txtFolderName")->setText(root);
+        child<QCheckBox>(&threads, "chkJPEG")->setChecked(true);
+        auto* start = child<QPushButton>(&threads, "btnStart");
+        start->click();
+        QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 30000);
+        QCOMPARE(child<QLabel>(&threads, "lblPicturesFound")->text(), QStringLiteral("150"));
+        rows[pass] = allTreeRows(&threads);
+    }
+    QCOMPARE(rows[1], rows[0]);
+    QVERIFY2(rows[0].contains(QStringLiteral("1.2|150|100.00")), qPrintable(rows[0].join(',')));
 }
 
 int main(int argc, char* argv[])

@@ -104,6 +104,11 @@ std::unique_ptr<Exporter> MainWindow::createExporter(const QString& fileName)
     return exporterFor(fileName);
 }
 
+int MainWindow::readingJobs() const
+{
+    return defaultJobCount();
+}
+
 void MainWindow::on_btnClose_clicked()
 {
     stopAnalysis();
@@ -136,7 +141,7 @@ void MainWindow::on_btnStart_clicked()
     const QStringList models = parseNameList(ui->txtModel->text());
 
     setCursor(Qt::WaitCursor);
-    const QStringList files = collectFiles(folder, extensions, defaultJobCount());
+    const QStringList files = collectFiles(folder, extensions, readingJobs());
     setCursor(Qt::ArrowCursor);
 
     fileCount = int(files.size());
@@ -154,6 +159,7 @@ void MainWindow::on_btnStart_clicked()
     processedCount.storeRelaxed(0);
 
     reader = new EntryReader;
+    reader->setJobs(readingJobs());
     reader->setFiles(&processedCount, files);
     if (!makes.isEmpty()) {
         makeFilter = new MakeFilter(makes);

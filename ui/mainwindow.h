@@ -33,6 +33,8 @@ protected:
     // The exporter for a chosen file name: HTML for ".htm" in any case, tab-separated
     // text otherwise.
     virtual std::unique_ptr<Exporter> createExporter(const QString& fileName);
+    // The threads that walk the folder and read the pictures: one per core, at most 8.
+    virtual int readingJobs() const;
 
 private slots:
     void on_btnExport_clicked();
