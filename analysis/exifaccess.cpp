@@ -7,9 +7,12 @@
 #include <QFileInfo>
 
 #include <cmath>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #if defined(Q_OS_UNIX)
 #include <cerrno>
@@ -200,12 +203,75 @@ template <typename T, typename Read> T readTag(T fallback, Read read)
     return fallback;
 }
 
+// Where a key's tags are stored: the IFD and the tag number.
+struct TagId
+{
+    bool valid = false; // false for a key Exiv2 cannot parse
+    int ifd = 0;
+    std::uint16_t tag = 0;
+};
+
+// The key parsed once per thread: Exiv2 finds a tag's number by comparing its name with
+// each name of the group.
+TagId tagId(const char* key)
+{
+    struct Known
+    {
+        std::string key;
+        TagId id;
+    };
+    thread_local std::vector<Known> known; // the few keys the analysis and filters read
+    for (const Known& k : known) {
+        if (k.key == key)
+            return k.id;
+    }
+    TagId id;
+    try {
+        const Exiv2::ExifKey parsed(key);
+        id = {true, int(parsed.ifdId()), parsed.tag()};
+    } catch (...) {
+    }
+    known.push_back({key, id});
+    return id;
+}
+
+struct Found
+{
+    bool keyValid = false;
+    const Exiv2::Exifdatum* datum = nullptr; // null when the picture lacks the tag
+};
+
+// The first datum under the key, the one data[key] gives. Unlike data[key], it adds no
+// empty datum for a missing tag and builds no key text for every datum it passes.
+Found find(const Exiv2::ExifData& data, const char* key)
+{
+    const TagId id = tagId(key);
+    Found found;
+    found.keyValid = id.valid;
+    if (!id.valid)
+        return found;
+    for (const Exiv2::Exifdatum& datum : data) {
+        if (datum.tag() == id.tag && int(datum.ifdId()) == id.ifd) {
+            found.datum = &datum;
+            break;
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 bool readText(Exiv2::ExifData& data, const char* key, QString* text)
 {
+    const Found found = find(data, key);
+    if (!found.keyValid)
+        return false;
+    if (!found.datum) {
+        *text = QString();
+        return true;
+    }
     return readTag(false, [&] {
-        const std::string value = data[key].toString();
+        const std::string value = found.datum->toString();
         *text = QString::fromLatin1(value.c_str()); // up to the first NUL
         return true;
     });
@@ -220,15 +286,18 @@ float saneNumber(float value)
 
 float readNumber(Exiv2::ExifData& data, const char* key)
 {
-    return readTag(0.0f, [&] { return saneNumber(data[key].toFloat(0)); });
+    const Found found = find(data, key);
+    if (!found.datum)
+        return 0.0f;
+    return readTag(0.0f, [&] { return saneNumber(found.datum->toFloat(0)); });
 }
 
 float readNumberIfPresent(Exiv2::ExifData& data, const char* key)
 {
-    return readTag(0.0f, [&] {
-        Exiv2::Exifdatum& datum = data[key];
-        return datum.size() > 0 ? saneNumber(datum.toFloat(0)) : 0.0f;
-    });
+    const Found found = find(data, key);
+    if (!found.datum || found.datum->size() == 0)
+        return 0.0f;
+    return readTag(0.0f, [&] { return saneNumber(found.datum->toFloat(0)); });
 }
 
 } // namespace exif

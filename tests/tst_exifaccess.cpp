@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <exiv2/exiv2.hpp>
+
 #include <limits>
 
 using namespace testpictures;
@@ -32,6 +34,8 @@ private slots:
     void valueOutsideTheFileSpoilsOnlyItsTag();
     void smallAndLargeFilesReadAlike_data();
     void smallAndLargeFilesReadAlike();
+    void tagLookup_data();
+    void tagLookup();
 };
 
 void TestExifAccess::saneNumber_data()
@@ -141,6 +145,60 @@ void TestExifAccess::smallAndLargeFilesReadAlike()
     QCOMPARE(values.model, QStringLiteral("NIKON D750"));
     QCOMPARE(values.iso, 200.0f);
     QCOMPARE(values.exposureTime, 0.008f);
+}
+
+void TestExifAccess::tagLookup_data()
+{
+    QTest::addColumn<QStringList>("tags"); // "key=value", added in this order
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<float>("number");
+    QTest::addColumn<bool>("textRead");
+    QTest::addColumn<QString>("text");
+    const QString fNumber = QStringLiteral("Exif.Photo.FNumber");
+    QTest::newRow("present") << QStringList{"Exif.Photo.FNumber=28/10"} << fNumber << 2.8f << true
+                             << "28/10";
+    QTest::newRow("absent") << QStringList{"Exif.Image.Make=Canon"} << fNumber << 0.0f << true
+                            << "";
+    QTest::newRow("first of two") << QStringList{"Exif.Photo.FNumber=28/10",
+                                                 "Exif.Photo.FNumber=4/1"}
+                                  << fNumber << 2.8f << true << "28/10";
+    // The same tag number in the first IFD is another key.
+    QTest::newRow("other IFD") << QStringList{"Exif.Image.FNumber=4/1"} << fNumber << 0.0f << true
+                               << "";
+    QTest::newRow("after other tags")
+        << QStringList{"Exif.Image.Make=Canon", "Exif.Image.FNumber=4/1",
+                       "Exif.Photo.ISOSpeedRatings=400"}
+        << "Exif.Photo.ISOSpeedRatings" << 400.0f << true << "400";
+    QTest::newRow("key Exiv2 cannot parse")
+        << QStringList{"Exif.Photo.FNumber=28/10"} << "No.Such.Key" << 0.0f << false << "kept";
+}
+
+void TestExifAccess::tagLookup()
+{
+    // The readers find the first datum under the key, as data[key] does, but add nothing
+    // to the data when the tag is missing.
+    QFETCH(QStringList, tags);
+    QFETCH(QString, key);
+    QFETCH(float, number);
+    QFETCH(bool, textRead);
+    QFETCH(QString, text);
+    Exiv2::ExifData data;
+    for (const QString& tag : tags) {
+        const Exiv2::ExifKey tagKey(tag.section('=', 0, 0).toStdString());
+        auto value = Exiv2::Value::create(tagKey.defaultTypeId());
+        QCOMPARE(value->read(tag.section('=', 1).toStdString()), 0);
+        data.add(tagKey, value.get());
+    }
+    const long count = long(data.count());
+    const QByteArray keyBytes = key.toLatin1();
+    for (int round = 0; round < 2; ++round) { // the second time from the parsed-key cache
+        QString read = QStringLiteral("kept");
+        QCOMPARE(exif::readText(data, keyBytes.constData(), &read), textRead);
+        QCOMPARE(read, text);
+        QCOMPARE(exif::readNumber(data, keyBytes.constData()), number);
+        QCOMPARE(exif::readNumberIfPresent(data, keyBytes.constData()), number);
+        QCOMPARE(long(data.count()), count);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestExifAccess)
