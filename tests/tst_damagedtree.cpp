@@ -413,7 +413,7 @@ void DamagedTreeTest::wholeTree_data()
     QTest::newRow("eight threads") << 8;
 }
 
-// All cases in one tree, read by the worker and by lenstally-report.
+// All cases in one tree, walked and read on the threads, and by lenstally-report.
 void DamagedTreeTest::wholeTree()
 {
     QFETCH(int, jobs);
@@ -431,7 +431,7 @@ void DamagedTreeTest::wholeTree()
     const auto before = snapshot(root);
 
     const QStringList files =
-        collectFiles(QFile::decodeName(root), pictureExtensions(true, true, true));
+        collectFiles(QFile::decodeName(root), pictureExtensions(true, true, true), jobs);
     Tables tables;
     int counter = 0;
     QVERIFY(runReader(files, jobs, &tables, &counter));
