@@ -75,7 +75,7 @@ struct Folder
 // lists them by default), and, when it is descended into, its non-hidden subfolders,
 // not yet read. The entry types come from the listing itself wherever the file system
 // gives them: a stat() only for links and unknown types.
-void read(Folder* folder, const QSet<QString>& folded)
+void readFolder(Folder* folder, const QSet<QString>& folded)
 {
     DIR* dir = ::opendir(folder->nativePath.constData());
     if (!dir)
@@ -147,7 +147,7 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs)
             pending.pop_back();
             ++reading;
             lock.unlock();
-            read(folder, folded);
+            readFolder(folder, folded);
             lock.lock();
             --reading;
             for (auto it = folder->subfolders.rbegin(); it != folder->subfolders.rend(); ++it)

@@ -98,7 +98,7 @@ private:
             if (claimable()) {
                 const int mine = next++;
                 lock.unlock();
-                if (!read(mine, &spare, stop))
+                if (!readBatch(mine, &spare, stop))
                     return false;
                 lock.lock();
                 park(mine, &spare);
@@ -129,7 +129,7 @@ private:
                     return;
                 batch = next++;
             }
-            if (!read(batch, &results, abandoned))
+            if (!readBatch(batch, &results, abandoned))
                 return; // the consumer is gone; the batch is not needed
             {
                 std::lock_guard<std::mutex> lock(mutex);
@@ -143,7 +143,8 @@ private:
     bool claimable() const { return next < batchCount && next - consumed < int(ring.size()); }
 
     // Analyses the files of a batch, asking `abandon` before each; false when it said so.
-    template <typename Abandon> bool read(int batch, std::vector<Result>* results, Abandon abandon)
+    template <typename Abandon>
+    bool readBatch(int batch, std::vector<Result>* results, Abandon abandon)
     {
         const int first = batch * kBatch;
         const int last = std::min(int(files.size()), first + kBatch);
