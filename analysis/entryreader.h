@@ -10,7 +10,14 @@
 #include <QThread>
 #include <QVector>
 
+#include <functional>
+#include <memory>
+
+class AnalysisResult;
+struct AnalysisRequest;
 class IFilter;
+class MakeFilter;
+class ModelFilter;
 class StatTable;
 
 // The worker thread of an analysis: reads each file's Exif data, asks the filters,
@@ -20,6 +27,7 @@ class EntryReader : public QThread
 {
 public:
     EntryReader();
+    ~EntryReader() override;
 
     // Stores the counter (set to 0 here) and a copy of the absolute file paths.
     void setFiles(QAtomicInt* progress, const QStringList& files);
@@ -30,6 +38,13 @@ public:
     // Sets how many threads open and parse the files (1 to 8; default: the cores, at
     // most 8). The tables come out the same for any number.
     void setJobs(int jobs);
+    // Sets up the run an analysis request describes: its reading threads, its make and
+    // model filters (owned by the reader; for non-empty lists only, the make filter
+    // first) and every table of result, whose outcome counts it fills as it goes.
+    void configure(const AnalysisRequest& request, AnalysisResult* result);
+    // Called on the reader's thread, in list order, for each file that drew library
+    // messages, with its path and its messages, each once.
+    void setMessageSink(std::function<void(const QString&, const QStringList&)> sink);
 
     // Waits for run() to return, as QThread::wait() does; afterwards the tables, the
     // filters and the counter belong to the caller again.
@@ -50,6 +65,10 @@ private:
     TableSet tables{};
     QVector<IFilter*> filters;
     int jobs;
+    std::unique_ptr<MakeFilter> makeFilter;
+    std::unique_ptr<ModelFilter> modelFilter;
+    AnalysisResult* result = nullptr;
+    std::function<void(const QString&, const QStringList&)> messageSink;
 };
 
 #endif

@@ -25,9 +25,13 @@ namespace exif {
 
 namespace {
 
+thread_local QStringList* capturedMessages = nullptr;
+
 void logToCategory(int level, const char* message)
 {
     const QString text = QString::fromLocal8Bit(message).trimmed();
+    if (capturedMessages && !capturedMessages->contains(text))
+        capturedMessages->append(text);
     switch (level) {
     case Exiv2::LogMsg::debug:
         qCDebug(lcExiv2, "%s", qUtf8Printable(text));
@@ -36,10 +40,9 @@ void logToCategory(int level, const char* message)
         qCInfo(lcExiv2, "%s", qUtf8Printable(text));
         break;
     case Exiv2::LogMsg::warn:
-        qCWarning(lcExiv2, "%s", qUtf8Printable(text));
-        break;
     default:
-        qCCritical(lcExiv2, "%s", qUtf8Printable(text));
+        // Errors too: the category's one switch for what it says about files.
+        qCWarning(lcExiv2, "%s", qUtf8Printable(text));
         break;
     }
 }
@@ -60,6 +63,58 @@ template <typename Open> ImagePtr openAndRead(Open open, const QByteArray& bytes
 }
 
 } // namespace
+
+MessageCapture::MessageCapture(QStringList* messages)
+{
+    installLogHandler();
+    capturedMessages = messages;
+}
+
+MessageCapture::~MessageCapture()
+{
+    capturedMessages = nullptr;
+}
+
+QString decodeText(const char* bytes, std::size_t size)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    std::size_t n = 0;
+    bool ascii = true;
+    while (n < size && b[n] != 0) {
+        ascii = ascii && b[n] < 0x80;
+        ++n;
+    }
+    if (ascii)
+        return QString::fromLatin1(bytes, qsizetype(n));
+    // Strict UTF-8: shortest forms, no surrogates, nothing above U+10FFFF.
+    for (std::size_t i = 0; i < n;) {
+        const unsigned char c = b[i];
+        int extra;
+        unsigned min;
+        unsigned cp;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3, min = 0x10000, cp = c & 0x07;
+        } else {
+            return QString::fromLatin1(bytes, qsizetype(n));
+        }
+        for (int k = 1; k <= extra; ++k) {
+            if (i + std::size_t(k) >= n || (b[i + std::size_t(k)] & 0xC0) != 0x80)
+                return QString::fromLatin1(bytes, qsizetype(n));
+            cp = (cp << 6) | (b[i + std::size_t(k)] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return QString::fromLatin1(bytes, qsizetype(n));
+        i += std::size_t(extra) + 1;
+    }
+    return QString::fromUtf8(bytes, qsizetype(n));
+}
 
 void ImageDeleter::operator()(Exiv2::Image* image) const
 {
@@ -143,7 +198,9 @@ bool mayBePicture(const QString& path)
 #endif
 }
 
-ImagePtr openFile(const QString& path)
+namespace {
+
+ImagePtr openFileUnguarded(const QString& path)
 {
     // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
     const QByteArray native = QFile::encodeName(path);
@@ -176,6 +233,18 @@ ImagePtr openFile(const QString& path)
     }
     const std::string name = native.toStdString();
     return openAndRead([&name] { return exiv2compat::openImage(name); });
+}
+
+} // namespace
+
+ImagePtr openFile(const QString& path)
+{
+    try {
+        return openFileUnguarded(path);
+    } catch (...) {
+        // Out of memory before Exiv2 was reached (the file's bytes, its name): skip it.
+        return nullptr;
+    }
 }
 
 ImagePtr openBuffer(const unsigned char* data, std::size_t size)
@@ -272,7 +341,7 @@ bool readText(Exiv2::ExifData& data, const char* key, QString* text)
     }
     return readTag(false, [&] {
         const std::string value = found.datum->toString();
-        *text = QString::fromLatin1(value.c_str()); // up to the first NUL
+        *text = decodeText(value.data(), value.size());
         return true;
     });
 }

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <memory>
@@ -25,8 +26,24 @@ struct ImageDeleter
 };
 using ImagePtr = std::unique_ptr<Exiv2::Image, ImageDeleter>;
 
-// Sends Exiv2's log messages to the "lenstally.exiv2" category; safe to call often.
+// Routes Exiv2's log messages: to the capture of the calling thread, if any, and to the
+// "lenstally.exiv2" category (off unless enabled); safe to call often.
 void installLogHandler();
+
+// While it lives, the library's messages on this thread are appended to messages, each
+// distinct text once. Captures do not nest.
+class MessageCapture
+{
+public:
+    explicit MessageCapture(QStringList* messages);
+    ~MessageCapture();
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+};
+
+// Text bytes as Exif stores them, up to the first NUL: UTF-8 where they are valid UTF-8,
+// Latin-1 otherwise (pure ASCII reads the same either way).
+QString decodeText(const char* bytes, std::size_t size);
 
 // Makes Exiv2 ready for reading different pictures on several threads at once
 // (its XMP parser must be initialised first); safe to call often.
@@ -44,7 +61,7 @@ ImagePtr openBuffer(const unsigned char* data, std::size_t size);
 // The Exif data of an opened image.
 Exiv2::ExifData& exifData(Exiv2::Image& image);
 
-// The tag's text up to its first NUL, as Latin-1, untrimmed; "" when absent.
+// The tag's text up to its first NUL, decoded by decodeText, untrimmed; "" when absent.
 // False, with text unchanged, when Exiv2 fails to read it.
 bool readText(Exiv2::ExifData& data, const char* key, QString* text);
 

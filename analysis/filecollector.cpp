@@ -11,8 +11,10 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 #endif
@@ -66,8 +68,10 @@ struct Folder
 {
     QByteArray nativePath;
     QString path;
-    bool descend = true; // false for a linked folder: only its own files are listed
+    bool descend = true;   // false for a linked folder: only its own files are listed
+    bool unlisted = false; // the folder could not be opened
     QStringList files;
+    std::vector<char> viaLink;                       // per file: reached through a symbolic link
     std::vector<std::unique_ptr<Folder>> subfolders; // in the order the listing gave them
 };
 
@@ -78,13 +82,16 @@ struct Folder
 void readFolder(Folder* folder, const QSet<QString>& folded)
 {
     DIR* dir = ::opendir(folder->nativePath.constData());
-    if (!dir)
+    if (!dir) {
+        folder->unlisted = true;
         return;
+    }
     // Each matching name with its sort key, lowered once rather than in every comparison.
     struct Match
     {
         QString key;
         QString name;
+        bool viaLink;
     };
     std::vector<Match> matching;
     while (const dirent* entry = ::readdir(dir)) {
@@ -101,13 +108,13 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
                 continue; // a dangling link: neither file nor folder
             isFile = S_ISREG(info.st_mode);
             isFolder = S_ISDIR(info.st_mode);
-            if (entry->d_type == DT_UNKNOWN && isFolder)
+            if (entry->d_type == DT_UNKNOWN)
                 linked = ::lstat(full.constData(), &info) == 0 && S_ISLNK(info.st_mode);
         }
         if (isFile) {
             const QString fileName = QFile::decodeName(name);
             if (folded.contains(suffixOf(fileName).toCaseFolded()))
-                matching.push_back({fileName.toLower(), fileName});
+                matching.push_back({fileName.toLower(), fileName, linked || !folder->descend});
         } else if (isFolder && folder->descend && name[0] != '.') {
             auto sub = std::make_unique<Folder>();
             sub->path = folder->path + QLatin1Char('/') + QFile::decodeName(name);
@@ -125,8 +132,10 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
     });
     const QString prefix = folder->path + QLatin1Char('/');
     folder->files.reserve(qsizetype(matching.size()));
-    for (const Match& match : matching)
+    for (const Match& match : matching) {
         folder->files.append(prefix + match.name);
+        folder->viaLink.push_back(match.viaLink);
+    }
 }
 
 // Reads the root and every folder below it on `jobs` threads, the calling one included;
@@ -157,19 +166,62 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs)
         }
     };
     std::vector<std::thread> helpers;
-    for (int i = 1; i < jobs; ++i)
-        helpers.emplace_back(work);
+    for (int i = 1; i < jobs; ++i) {
+        try {
+            helpers.emplace_back(work);
+        } catch (const std::system_error&) {
+            break; // no more threads to be had: walk on with those started
+        }
+    }
     work();
     for (std::thread& helper : helpers)
         helper.join();
 }
 
 // Appends the files of a read folder, then those of each subfolder in turn.
-void gather(Folder& folder, QStringList* files)
+void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStringList* unlisted)
 {
+    if (folder.unlisted && unlisted)
+        unlisted->append(folder.path.isEmpty() ? QStringLiteral("/") : folder.path);
     files->append(std::move(folder.files));
+    viaLink->insert(viaLink->end(), folder.viaLink.begin(), folder.viaLink.end());
     for (const std::unique_ptr<Folder>& sub : folder.subfolders)
-        gather(*sub, files);
+        gather(*sub, files, viaLink, unlisted);
+}
+
+// The canonical path of a file, or "" when it cannot be resolved.
+QString canonical(const QString& path)
+{
+    char* resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
+    if (!resolved)
+        return QString();
+    const QString result = QFile::decodeName(resolved);
+    ::free(resolved);
+    return result;
+}
+
+// Drops every file whose canonical path an earlier one of the list has. Only files
+// reached through a link need resolving: the others lie below the root along folders
+// that are no links, so the root's canonical path and their own relative path name them.
+void dropLinkedTwins(const QString& root, QStringList* files, const std::vector<char>& viaLink)
+{
+    if (std::find(viaLink.begin(), viaLink.end(), char(1)) == viaLink.end())
+        return;
+    const QString canonicalRoot = canonical(root.isEmpty() ? QStringLiteral("/") : root);
+    QSet<QString> seen;
+    QStringList kept;
+    kept.reserve(files->size());
+    for (qsizetype i = 0; i < files->size(); ++i) {
+        const QString& path = files->at(i);
+        QString key = viaLink[size_t(i)] ? canonical(path) : canonicalRoot + path.mid(root.size());
+        if (key.isEmpty())
+            key = path;
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        kept.append(path);
+    }
+    *files = std::move(kept);
 }
 
 #else
@@ -189,20 +241,43 @@ void appendMatching(QDir& dir, const QSet<QString>& folded, QStringList* files)
 
 } // namespace
 
-QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs)
+namespace {
+
+// The walk's name for the root: absolute and clean, "" for the file system root, so that
+// "/" + "/name" does not double the slash.
+QString rootPath(const QString& folder)
+{
+    QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (path.endsWith(QLatin1Char('/')))
+        path.chop(1);
+    return path;
+}
+
+} // namespace
+
+QString collectRoot(const QString& folder)
+{
+    const QString path = rootPath(folder);
+    return path.isEmpty() ? QStringLiteral("/") : path;
+}
+
+QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs,
+                         QStringList* unlisted)
 {
     const QSet<QString> folded = foldedSet(extensions);
     QStringList files;
 #if defined(Q_OS_UNIX)
     Folder root;
-    root.path = QDir::cleanPath(QDir(folder).absolutePath());
-    if (root.path.endsWith(QLatin1Char('/')))
-        root.path.chop(1); // the file system root: "/" + "/name" would double the slash
-    root.nativePath = QFile::encodeName(root.path.isEmpty() ? QStringLiteral("/") : root.path);
+    root.path = rootPath(folder);
+    root.nativePath = QFile::encodeName(collectRoot(folder));
     readTree(&root, folded, std::max(jobs, 1));
-    gather(root, &files);
+    std::vector<char> viaLink;
+    gather(root, &files, &viaLink, unlisted);
+    dropLinkedTwins(root.path, &files, viaLink);
 #else
     Q_UNUSED(jobs);
+    if (unlisted && !QDir(folder).isReadable())
+        unlisted->append(collectRoot(folder));
     // Elsewhere through Qt: the folder's own files, then each folder the iterator yields.
     QDir dir(folder);
     QDirIterator folders(folder, QStringList(), QDir::Dirs | QDir::NoDotAndDotDot,

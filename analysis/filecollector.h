@@ -10,8 +10,14 @@ QStringList pictureExtensions(bool jpeg, bool tiff, bool raw);
 // ignoring case: the folder's own files first, then each non-hidden subfolder's, at
 // any depth, one folder after the other; within a folder by name, ignoring case.
 // Hidden files are taken; hidden folders are skipped; a symbolic link to a folder has
-// its own files listed but is not descended into. Folders are read on `jobs` threads
-// (the calling one included); the list is the same for any number.
-QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs = 1);
+// its own files listed but is not descended into. A file reached twice through links is
+// listed once, at its first place (hard links stay separate files). Folders are read on
+// `jobs` threads (the calling one included); the list is the same for any number. The
+// folders that could not be listed go to unlisted, in walk order, when it is given.
+QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs = 1,
+                         QStringList* unlisted = nullptr);
+
+// The folder's path as collectFiles names it in its list and in unlisted.
+QString collectRoot(const QString& folder);
 
 #endif

@@ -5,7 +5,7 @@
 
 // One debug line per file read ("lenstally.reader"; off unless enabled by QT_LOGGING_RULES).
 Q_DECLARE_LOGGING_CATEGORY(lcReader)
-// Exiv2's own warnings and errors ("lenstally.exiv2").
+// Exiv2's own warnings and errors ("lenstally.exiv2"; off unless enabled).
 Q_DECLARE_LOGGING_CATEGORY(lcExiv2)
 
 #endif

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -50,8 +51,13 @@ public:
         : files(files), filters(filters), stop(stop), ring(size_t(jobs * kAheadPerJob)),
           batchCount((int(files.size()) + kBatch - 1) / kBatch)
     {
-        for (int i = 1; i < jobs; ++i)
-            threads.emplace_back([this] { work(); });
+        for (int i = 1; i < jobs; ++i) {
+            try {
+                threads.emplace_back([this] { work(); });
+            } catch (const std::system_error&) {
+                break; // no more threads to be had: the consumer reads what is left
+            }
+        }
     }
 
     ~OrderedPool()

@@ -65,8 +65,16 @@ PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filte
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
                            PictureValues* values)
 {
-    exif::ImagePtr image = exif::openFile(path);
-    return analyseImage(image.get(), filters, values);
+    QStringList messages;
+    PictureOutcome outcome;
+    {
+        const exif::MessageCapture capture(&messages);
+        exif::ImagePtr image = exif::openFile(path);
+        outcome = analyseImage(image.get(), filters, values);
+        image.reset(); // its destructor may still talk
+    }
+    values->messages = std::move(messages);
+    return outcome;
 }
 
 PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,

@@ -7,6 +7,7 @@
 #include "analysis/statkind.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <array>
@@ -30,6 +31,7 @@ struct PictureValues
     float aperture = 0;
     float iso = 0;
     float exposureTime = 0;
+    QStringList messages; // what the library said while reading the file, each once
 };
 
 enum class PictureOutcome
@@ -44,7 +46,7 @@ enum class PictureOutcome
 PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
                            PictureValues* values);
 
-// Opens the file and analyses it; never throws.
+// Opens the file and analyses it, collecting the library's messages into values; never throws.
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
                            PictureValues* values);
 

@@ -7,22 +7,27 @@
 
 namespace {
 
-const char* const statusHelp = "\nExit status:\n"
-                               "  0    the report was written\n"
-                               "  2    wrong command line\n"
-                               "  3    No folder was specified\n"
-                               "  4    Invalid Folder\n"
-                               "  5    No files were found\n"
-                               "  6    Could not open an export file\n"
-                               "  7    Could not write an export file or standard output\n"
-                               "  130  interrupted (SIGINT or SIGTERM); no export file is left\n";
-
 QString usageError(const QString& message, const QCommandLineParser& parser)
 {
     return message + QStringLiteral("\n\n") + parser.helpText();
 }
 
 } // namespace
+
+AnalysisRequest ReportOptions::request() const
+{
+    AnalysisRequest r;
+    r.folder = folder;
+    r.jpeg = jpeg;
+    r.tiff = tiff;
+    r.raw = raw;
+    r.makeText = makeText;
+    r.exceptMake = exceptMake;
+    r.modelText = modelText;
+    r.exceptModel = exceptModel;
+    r.jobs = jobs;
+    return r;
+}
 
 ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* options, QString* text)
 {
@@ -62,12 +67,16 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     const QCommandLineOption byValue(
         QStringLiteral("by-value"), QStringLiteral("Print the tables sorted by value, not share."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
-                                   QStringLiteral("Show no progress line."));
+                                   QStringLiteral("Show no progress line and no summary."));
+    const QCommandLineOption verbose(
+        QStringLiteral("verbose"),
+        QStringLiteral("Print the picture library's messages, each with its file's path, and "
+                       "the folders that could not be read."));
     const QCommandLineOption jobs(
         QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
         QStringLiteral("N"));
     parser.addOptions({jpeg, tiff, raw, noRaw, make, exceptMake, model, exceptModel, tsv, html,
-                       byValue, quiet, jobs});
+                       byValue, quiet, verbose, jobs});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -76,7 +85,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return ParseResult::Error;
     }
     if (parser.isSet(help)) {
-        *text = parser.helpText() + QLatin1String(statusHelp);
+        *text = parser.helpText() + exitStatusHelp();
         return ParseResult::Help;
     }
     if (parser.isSet(version)) {
@@ -111,6 +120,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     result.htmlFile = last(html);
     result.byValue = parser.isSet(byValue);
     result.quiet = parser.isSet(quiet);
+    result.verbose = parser.isSet(verbose);
     if (parser.isSet(tsv) && result.tsvFile.isEmpty()) {
         *text = usageError(QStringLiteral("--tsv needs a file name."), parser);
         return ParseResult::Error;

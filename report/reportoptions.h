@@ -1,6 +1,8 @@
 #ifndef LENSTALLY_REPORTOPTIONS_H
 #define LENSTALLY_REPORTOPTIONS_H
 
+#include "analysis/analysisrequest.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,7 +21,11 @@ struct ReportOptions
     QString htmlFile;
     bool byValue = false;
     bool quiet = false;
-    int jobs = 0; // pictures read at once; 0: the reader's default
+    bool verbose = false; // print the library's messages, each with its file's path
+    int jobs = 0;         // pictures read at once; 0: the reader's default
+
+    // The analysis these options ask for.
+    AnalysisRequest request() const;
 };
 
 // What the command line asks for.

@@ -5,11 +5,6 @@
 #include "textformat.h"
 
 #include "analysis/entryreader.h"
-#include "analysis/filecollector.h"
-#include "analysis/makefilter.h"
-#include "analysis/modelfilter.h"
-#include "analysis/namelist.h"
-#include "analysis/orderedanalysis.h"
 #include "export/htmlexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
@@ -33,11 +28,6 @@ ReportRun::ReportRun(const ReportOptions& options, QIODevice* out, QIODevice* er
 {
 }
 
-int ReportRun::jobs() const
-{
-    return options.jobs > 0 ? options.jobs : defaultJobCount();
-}
-
 void ReportRun::message(const QString& text)
 {
     err->write((text + QLatin1Char('\n')).toUtf8());
@@ -45,26 +35,28 @@ void ReportRun::message(const QString& text)
 
 int ReportRun::exec()
 {
-    if (options.folder.trimmed().isEmpty()) {
-        message(QStringLiteral("No folder was specified"));
-        return ExitNoFolder;
-    }
-    if (!QDir(options.folder).exists()) {
-        message(QStringLiteral("Invalid Folder"));
-        return ExitInvalidFolder;
-    }
-    const QStringList files =
-        collectFiles(options.folder, pictureExtensions(options.jpeg, options.tiff, options.raw),
-                     jobs());
+    const AnalysisRequest request = options.request();
+    FileListing listing;
+    const Refusal refusal = listRequestFiles(request, &listing);
     if (interrupted())
         return ExitInterrupted;
-    if (files.isEmpty()) {
-        message(QStringLiteral("No files were found"));
-        return ExitNoFiles;
+    if (refusal != Refusal::None) {
+        QString text = refusalMessage(refusal);
+        if (refusal == Refusal::InvalidFolder || refusal == Refusal::UnreadableFolder)
+            text += QStringLiteral(": ") + request.folder;
+        message(text);
+        return refusalStatus(refusal);
     }
-    if (!analyse(files))
+    if (!analyse(listing))
         return ExitInterrupted;
+    const int status = writeResults();
+    if (status != ExitInterrupted)
+        printSummary();
+    return status;
+}
 
+int ReportRun::writeResults()
+{
     const QString text = sortedTablesText();
     const bool exportToOut =
         options.tsvFile == standardOutput || options.htmlFile == standardOutput;
@@ -85,31 +77,20 @@ int ReportRun::exec()
     return ExitOk;
 }
 
-bool ReportRun::analyse(const QStringList& files)
+bool ReportRun::analyse(const FileListing& listing)
 {
-    // The window's order: filters for non-empty lists only, the make filter first.
-    std::unique_ptr<MakeFilter> makeFilter;
-    std::unique_ptr<ModelFilter> modelFilter;
-    const QStringList makes = parseNameList(options.makeText);
-    const QStringList models = parseNameList(options.modelText);
-
+    const QStringList& files = listing.files;
+    result.clear();
+    result.unlistedFolders = listing.unlistedFolders;
     QAtomicInt processed;
     EntryReader reader;
     reader.setFiles(&processed, files);
-    reader.setJobs(jobs());
-    if (!makes.isEmpty()) {
-        makeFilter = std::make_unique<MakeFilter>(makes);
-        makeFilter->except = options.exceptMake;
-        reader.addFilter(makeFilter.get());
-    }
-    if (!models.isEmpty()) {
-        modelFilter = std::make_unique<ModelFilter>(models);
-        modelFilter->except = options.exceptModel;
-        reader.addFilter(modelFilter.get());
-    }
-    for (int kind = 0; kind < StatKindCount; ++kind) {
-        tables[kind].clear();
-        reader.setTable(StatKind(kind), &tables[kind]);
+    reader.configure(options.request(), &result);
+    if (options.verbose) {
+        reader.setMessageSink([this](const QString& path, const QStringList& said) {
+            for (const QString& line : said)
+                messages.append(path + QStringLiteral(": ") + line);
+        });
     }
 
     QElapsedTimer clock;
@@ -138,27 +119,45 @@ bool ReportRun::analyse(const QStringList& files)
     return !interrupted();
 }
 
+void ReportRun::printSummary()
+{
+    if (options.verbose) {
+        for (const QString& line : messages)
+            message(line);
+        for (const QString& folder : result.unlistedFolders)
+            message(QStringLiteral("Could not read the folder ") + folder);
+    }
+    if (options.quiet)
+        return;
+    const OutcomeCounts& counts = result.outcomes;
+    message(counts.summary());
+    if (counts.withMessages > 0 && !options.verbose) {
+        message(QStringLiteral("%1 files drew messages from the picture library; --verbose "
+                               "shows them")
+                    .arg(counts.withMessages));
+    }
+    if (!result.unlistedFolders.isEmpty()) {
+        message(QStringLiteral("%1 folders could not be read%2")
+                    .arg(result.unlistedFolders.size())
+                    .arg(options.verbose ? QString() : QStringLiteral("; --verbose names them")));
+    }
+}
+
 QString ReportRun::sortedTablesText()
 {
-    TableSet set{};
-    for (int kind = 0; kind < StatKindCount; ++kind)
-        set[kind] = &tables[kind];
-    const QList<ExportSection> sections = resultSections(set);
-    // As the window's results display: by value, then by count, and the tables stay so
-    // for the exports.
+    const QList<ExportSection> sections = resultSections(result.tableSet());
+    // As the window's results display; the tables stay sorted by count for the exports.
     QString text;
     for (int kind = 0; kind < StatKindCount; ++kind) {
-        StatTable& table = tables[kind];
         const ExportSection& section = sections[kind];
-        const bool unknownZero = kind == FocalLength35mm;
+        const std::function<void(const StatTable&)> print = [&](const StatTable& table) {
+            text += tableText(section.title, section.valueHeading, table, StatKind(kind));
+        };
+        const std::function<void(const StatTable&)> skip = [](const StatTable&) {};
         if (kind > 0)
             text += QLatin1Char('\n');
-        table.sortByValue();
-        if (options.byValue)
-            text += tableText(section.title, section.valueHeading, table, unknownZero);
-        table.sortByCount();
-        if (!options.byValue)
-            text += tableText(section.title, section.valueHeading, table, unknownZero);
+        showInBothOrders(result.table(StatKind(kind)), options.byValue ? print : skip,
+                         options.byValue ? skip : print);
     }
     return text;
 }
@@ -167,15 +166,12 @@ int ReportRun::exportTo(bool html, const QString& fileName)
 {
     if (interrupted())
         return ExitInterrupted;
-    TableSet set{};
-    for (int kind = 0; kind < StatKindCount; ++kind)
-        set[kind] = &tables[kind];
     std::unique_ptr<Exporter> exporter;
     if (html)
         exporter = std::make_unique<HTMLExporter>(fileName);
     else
         exporter = std::make_unique<TABExporter>(fileName);
-    exporter->sections = resultSections(set);
+    exporter->sections = resultSections(result.tableSet());
 
     if (fileName == standardOutput) {
         if (!exporter->writeTo(out)) {

@@ -3,16 +3,14 @@
 
 #include "reportoptions.h"
 
-#include "analysis/statkind.h"
-#include "analysis/stattable.h"
+#include "analysis/analysisresult.h"
 
-#include <array>
 #include <functional>
 
 class QIODevice;
 
-// One report: the window's start checks, the folder walk, the analysis by EntryReader,
-// the printed tables and the exports.
+// One report: the shared start checks and folder walk, the analysis by EntryReader, the
+// printed tables, the exports and the summary of what became of every file.
 class ReportRun
 {
 public:
@@ -28,11 +26,13 @@ public:
     int exec();
 
 private:
-    bool analyse(const QStringList& files);
+    bool analyse(const FileListing& listing);
+    // The outcome line and, where it applies, the lines on messages and unread folders.
+    void printSummary();
     QString sortedTablesText();
     int exportTo(bool html, const QString& fileName);
-    // The reading threads: --jobs, or one per core.
-    int jobs() const;
+    // Prints the tables and writes the exports; the exit status.
+    int writeResults();
     void message(const QString& text);
 
     ReportOptions options;
@@ -40,7 +40,8 @@ private:
     QIODevice* err;
     std::function<bool()> interrupted;
     bool showProgress = false;
-    std::array<StatTable, StatKindCount> tables;
+    AnalysisResult result;
+    QStringList messages; // "path: message" lines, for --verbose
 };
 
 #endif

@@ -1,5 +1,7 @@
 #include "textformat.h"
 
+#include "analysis/analysisresult.h"
+
 #include "analysis/numberformat.h"
 #include "analysis/stattable.h"
 
@@ -44,15 +46,13 @@ QString printableText(const QString& text)
 }
 
 QString tableText(const QString& title, const QString& valueHeading, const StatTable& table,
-                  bool unknownZero)
+                  StatKind kind)
 {
     QList<QStringList> rows;
     rows.append({printableText(valueHeading), QStringLiteral("Pictures"), QStringLiteral("%")});
     for (unsigned i = 0; i < table.rowCount(); ++i) {
         const StatRow* row = table.row(i);
-        const QString label = unknownZero && row->label == QLatin1String("0")
-                                  ? QStringLiteral("Unknown")
-                                  : printableText(row->label);
+        const QString label = printableText(displayLabel(kind, row->label));
         rows.append({label, QString::number(row->count), percentText(row->percent)});
     }
     QString text = printableText(title) + QLatin1Char('\n');

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "analysis/statkind.h"
+
 class StatTable;
 
 enum class ColumnAlign
@@ -25,9 +27,9 @@ QStringList alignColumns(const QList<QStringList>& rows, const QList<ColumnAlign
 QString printableText(const QString& text);
 
 // One table as printed: the title, the heading line (valueHeading, "Pictures", "%"), then
-// one line per row in the table's current order; with unknownZero a label "0" reads
-// "Unknown". Every line ends in "\n".
+// one line per row in the table's current order, labelled as displayLabel does for the
+// kind. Every line ends in "\n".
 QString tableText(const QString& title, const QString& valueHeading, const StatTable& table,
-                  bool unknownZero);
+                  StatKind kind);
 
 #endif

@@ -104,11 +104,14 @@ bool makeEntry(const QByteArray& root, const QByteArray& outside, const Entry& e
     case Entry::Kind::LinkToGood:
         return writeRaw(outside + "/linked.jpg", goodJpeg()) &&
                ::symlink((outside + "/linked.jpg").constData(), path.constData()) == 0;
-    case Entry::Kind::LinkToFolder:
-        if (::mkdir((outside + "/folder").constData(), 0755) != 0 && errno != EEXIST)
+    case Entry::Kind::LinkToFolder: {
+        // A folder of its own per link: two links to one folder list its picture once.
+        const QByteArray target = outside + "/folder-" + QByteArray(e.name).replace('/', '_');
+        if (::mkdir(target.constData(), 0755) != 0 && errno != EEXIST)
             return false;
-        return writeRaw(outside + "/folder/inside.jpg", goodJpeg()) &&
-               ::symlink((outside + "/folder").constData(), path.constData()) == 0;
+        return writeRaw(target + "/inside.jpg", goodJpeg()) &&
+               ::symlink(target.constData(), path.constData()) == 0;
+    }
     case Entry::Kind::Dangling:
         return ::symlink((outside + "/nothing.jpg").constData(), path.constData()) == 0;
     }

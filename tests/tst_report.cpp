@@ -3,12 +3,9 @@
 
 #include "testpictures.h"
 
+#include "analysis/analysisrequest.h"
+#include "analysis/analysisresult.h"
 #include "analysis/entryreader.h"
-#include "analysis/filecollector.h"
-#include "analysis/makefilter.h"
-#include "analysis/modelfilter.h"
-#include "analysis/namelist.h"
-#include "analysis/stattable.h"
 #include "export/resultexport.h"
 
 #include <QtTest>
@@ -110,42 +107,33 @@ struct Settings
     }
 };
 
-// What the window's Start and Export buttons write for the folder and settings: the same
-// walk, name lists and filters, EntryReader, the results display's sorts, exporterFor.
+// What the window's Start and Export buttons write for the folder and settings: the
+// shared request, walk and reader, the results display's order, exporterFor.
 QByteArray windowExport(const QString& folder, const Settings& s, const QString& fileName)
 {
-    const QStringList files = collectFiles(folder, pictureExtensions(s.jpeg, s.tiff, s.raw));
-    std::unique_ptr<MakeFilter> makeFilter;
-    std::unique_ptr<ModelFilter> modelFilter;
+    AnalysisRequest request;
+    request.folder = folder;
+    request.jpeg = s.jpeg;
+    request.tiff = s.tiff;
+    request.raw = s.raw;
+    request.makeText = s.make;
+    request.exceptMake = s.exceptMake;
+    request.modelText = s.model;
+    request.exceptModel = s.exceptModel;
+    FileListing listing;
+    listRequestFiles(request, &listing);
+    AnalysisResult result;
     QAtomicInt processed;
-    StatTable tables[StatKindCount];
     EntryReader reader;
-    reader.setFiles(&processed, files);
-    const QStringList makes = parseNameList(s.make);
-    const QStringList models = parseNameList(s.model);
-    if (!makes.isEmpty()) {
-        makeFilter = std::make_unique<MakeFilter>(makes);
-        makeFilter->except = s.exceptMake;
-        reader.addFilter(makeFilter.get());
-    }
-    if (!models.isEmpty()) {
-        modelFilter = std::make_unique<ModelFilter>(models);
-        modelFilter->except = s.exceptModel;
-        reader.addFilter(modelFilter.get());
-    }
-    TableSet set{};
-    for (int kind = 0; kind < StatKindCount; ++kind) {
-        set[kind] = &tables[kind];
-        reader.setTable(StatKind(kind), &tables[kind]);
-    }
+    reader.setFiles(&processed, listing.files);
+    reader.configure(request, &result);
     reader.start();
     reader.wait();
-    for (StatTable& table : tables) {
-        table.sortByValue();
-        table.sortByCount();
-    }
+    const auto none = [](const StatTable&) {};
+    for (int kind = 0; kind < StatKindCount; ++kind)
+        showInBothOrders(result.table(StatKind(kind)), none, none);
     std::unique_ptr<Exporter> exporter = exporterFor(fileName);
-    exporter->sections = resultSections(set);
+    exporter->sections = resultSections(result.tableSet());
     if (!exporter->write())
         return QByteArray();
     QFile file(fileName);
@@ -210,6 +198,8 @@ private slots:
     void existingExportKeptWhenOpenFails();
     void leavesThePictureFolderAlone();
     void noProgressLineWithoutTerminal();
+    void summaryAndLibraryMessages_data();
+    void summaryAndLibraryMessages();
     void progressLineOnTerminal_data();
     void progressLineOnTerminal();
     void interruption_data();
@@ -242,9 +232,10 @@ void TestReport::refusals_data()
     QTest::newRow("no folder") << QStringList{} << 3 << "No folder was specified\n";
     QTest::newRow("empty folder text") << QStringList{""} << 3 << "No folder was specified\n";
     QTest::newRow("folder of spaces") << QStringList{"   "} << 3 << "No folder was specified\n";
-    QTest::newRow("missing folder")
-        << QStringList{dir.filePath("nowhere")} << 4 << "Invalid Folder\n";
-    QTest::newRow("folder text not trimmed") << QStringList{" " + lib} << 4 << "Invalid Folder\n";
+    QTest::newRow("missing folder") << QStringList{dir.filePath("nowhere")} << 4
+                                    << "Invalid Folder: " + dir.filePath("nowhere") + "\n";
+    QTest::newRow("folder text not trimmed")
+        << QStringList{" " + lib} << 4 << "Invalid Folder:  " + lib + "\n";
     QTest::newRow("JPEGs only, RAW by default")
         << QStringList{jpegsOnly} << 5 << "No files were found\n";
     QTest::newRow("no format") << QStringList{lib, "--no-raw"} << 5 << "No files were found\n";
@@ -408,8 +399,47 @@ void TestReport::noProgressLineWithoutTerminal()
     // Not --quiet: only the terminal test keeps standard error clean.
     const Run run = runReport({library, "--jpeg", "--tiff"});
     QCOMPARE(run.status, 0);
-    QCOMPARE(run.err, QByteArray());
+    QVERIFY(!run.err.contains('\r'));
     QVERIFY(!run.out.contains('\r'));
+}
+
+void TestReport::summaryAndLibraryMessages_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("errLines"); // standard error, line by line
+    const QString damaged = dir.filePath("talking/damaged.tif");
+    QTest::newRow("default") << QStringList{}
+                             << QStringList{"3 files: 1 counted, 0 filtered out, 1 without "
+                                            "usable data, 1 unreadable",
+                                            "1 files drew messages from the picture library; "
+                                            "--verbose shows them"};
+    QTest::newRow("quiet") << QStringList{"--quiet"} << QStringList{};
+    QTest::newRow("make filter") << QStringList{"--make", "Nikon"}
+                                 << QStringList{"3 files: 0 counted, 2 filtered out, 0 without "
+                                                "usable data, 1 unreadable",
+                                                "1 files drew messages from the picture "
+                                                "library; --verbose shows them"};
+    QTest::newRow("verbose") << QStringList{"--verbose", "--quiet"} << QStringList{damaged + ": "};
+}
+
+void TestReport::summaryAndLibraryMessages()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, errLines);
+    const QString folder = dir.filePath("talking");
+    QDir().mkpath(folder);
+    writePicture(folder + "/good.jpg", Format::Jpeg, typicalTags());
+    writeBytes(folder + "/text.jpg", "not a picture");
+    // A TIFF cut inside its first directory: Exiv2 complains.
+    writeBytes(folder + "/damaged.tif", pictureBytes(Format::Tiff, typicalTags()).left(20));
+    const Run run = runReport(QStringList{folder, "--jpeg", "--tiff"} + options);
+    QCOMPARE(run.status, 0);
+    const QStringList lines = QString::fromUtf8(run.err).split('\n', Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() >= errLines.size(), qPrintable(run.err));
+    for (int i = 0; i < errLines.size(); ++i)
+        QVERIFY2(lines[i].startsWith(errLines[i]), qPrintable(run.err));
+    if (!options.contains("--verbose"))
+        QCOMPARE(lines.size(), errLines.size());
 }
 
 void TestReport::interruption_data()

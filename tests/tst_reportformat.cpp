@@ -88,14 +88,14 @@ void TestReportFormat::printableText()
 
 void TestReportFormat::tableTextShowsUnknownOnlyWhenAsked_data()
 {
-    QTest::addColumn<bool>("unknownZero");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("text");
-    QTest::newRow("35 mm table") << true
+    QTest::newRow("35 mm table") << int(FocalLength35mm)
                                  << "Focal Length (35mm equivalent)\n"
                                     "mm       Pictures      %\n"
                                     "Unknown         3  75.00\n"
                                     "50              1  25.00\n";
-    QTest::newRow("other table") << false
+    QTest::newRow("other table") << int(FocalLength)
                                  << "Focal Length (35mm equivalent)\n"
                                     "mm  Pictures      %\n"
                                     "0          3  75.00\n"
@@ -104,7 +104,7 @@ void TestReportFormat::tableTextShowsUnknownOnlyWhenAsked_data()
 
 void TestReportFormat::tableTextShowsUnknownOnlyWhenAsked()
 {
-    QFETCH(bool, unknownZero);
+    QFETCH(int, kind);
     QFETCH(QString, text);
     StatTable table;
     table.addNumber(0);
@@ -113,7 +113,7 @@ void TestReportFormat::tableTextShowsUnknownOnlyWhenAsked()
     table.addNumber(0);
     table.computePercents();
     table.sortByCount();
-    QCOMPARE(tableText("Focal Length (35mm equivalent)", "mm", table, unknownZero), text);
+    QCOMPARE(tableText("Focal Length (35mm equivalent)", "mm", table, StatKind(kind)), text);
 }
 
 void TestReportFormat::filesPerSecond_data()

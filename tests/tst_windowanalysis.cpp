@@ -160,6 +160,7 @@ private slots:
     void unknown35mm();
     void filters_data();
     void filters();
+    void utf8MakeReadAsWritten();
     void browse_data();
     void browse();
     void closeWindowDuringAnalysis();
@@ -378,6 +379,25 @@ void TestWindowAnalysis::filters()
 
     QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("6"));
     QCOMPARE(treeRows(widget<QTreeWidget>("treeCameraSorted")), cameras);
+    int counted = 0;
+    for (const QString& row : cameras)
+        counted += row.section('|', 1, 1).toInt();
+    QCOMPARE(widget<QLabel>("lblOutcome")->text(),
+             QStringLiteral("6 files: %1 counted, %2 filtered out, 0 without usable data, "
+                            "0 unreadable")
+                 .arg(counted)
+                 .arg(6 - counted));
+}
+
+void TestWindowAnalysis::utf8MakeReadAsWritten()
+{
+    // Exif stores bytes; a make written as UTF-8 must not come out as "Ã...".
+    const QString make = QString::fromUtf8("Ricoh \xc3\x89lite");
+    QVERIFY(writeTyped(dir.filePath("utf8/a.jpg"), make, "GR", "18/1"));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    start(dir.filePath(QStringLiteral("utf8")));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")),
+             QStringList{make + " - GR|1|100.00"});
 }
 
 void TestWindowAnalysis::browse_data()

@@ -1,11 +1,9 @@
 #include "ui/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "analysis/analysisrequest.h"
+#include "analysis/analysisresult.h"
 #include "analysis/entryreader.h"
-#include "analysis/filecollector.h"
-#include "analysis/makefilter.h"
-#include "analysis/modelfilter.h"
-#include "analysis/namelist.h"
 #include "analysis/numberformat.h"
 #include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
@@ -17,25 +15,35 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 
 #include <cstdlib>
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), ui(new Ui::MainWindow), reader(nullptr), makeFilter(nullptr),
-      modelFilter(nullptr)
+    : QMainWindow(parent), ui(new Ui::MainWindow), reader(nullptr), results(new AnalysisResult)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
     aboutDialog = new AboutDialog(this);
     progressTimer = new QTimer(this);
-    statFocal = new StatTable;
-    statFocal35 = new StatTable;
-    statAperture = new StatTable;
-    statISO = new StatTable;
-    statExposure = new StatTable;
-    statCamera = new StatTable;
+    statFocal = &results->table(FocalLength);
+    statFocal35 = &results->table(FocalLength35mm);
+    statAperture = &results->table(Aperture);
+    statISO = &results->table(Iso);
+    statExposure = &results->table(ExposureTime);
+    statCamera = &results->table(Camera);
+    // Below the progress row: the count there says how many files were read, this line
+    // what became of them.
+    lblOutcome = new QLabel(ui->centralWidget);
+    lblOutcome->setObjectName(QStringLiteral("lblOutcome"));
+    lblOutcome->setWhatsThis(
+        tr("What became of the files of the last analysis: counted in the tables, left out "
+           "by the make or model filter, without focal length, aperture, ISO or exposure "
+           "time, or unreadable (not a picture, damaged, or not readable)"));
+    lblOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->tabWidget), lblOutcome);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
 }
 
@@ -46,15 +54,8 @@ MainWindow::~MainWindow()
     stopAnalysis();
     delete ui;
     delete progressTimer;
-    delete statFocal;
-    delete statFocal35;
-    delete statAperture;
-    delete statISO;
-    delete statExposure;
-    delete statCamera;
-    delete makeFilter;
-    delete modelFilter;
     delete reader;
+    delete results;
 }
 
 void MainWindow::changeEvent(QEvent* e)
@@ -84,8 +85,7 @@ void MainWindow::on_btnExport_clicked()
         return;
 
     std::unique_ptr<Exporter> exporter = createExporter(fileName);
-    exporter->sections =
-        resultSections({statFocal, statFocal35, statAperture, statISO, statExposure, statCamera});
+    exporter->sections = resultSections(results->tableSet());
     if (exporter->write()) {
         QMessageBox::information(this, windowTitle(), tr("The export has been completed"),
                                  QMessageBox::Ok);
@@ -106,7 +106,7 @@ std::unique_ptr<Exporter> MainWindow::createExporter(const QString& fileName)
 
 int MainWindow::readingJobs() const
 {
-    return defaultJobCount();
+    return AnalysisRequest().readingJobs();
 }
 
 void MainWindow::on_btnClose_clicked()
@@ -126,57 +126,41 @@ void MainWindow::on_btnBrowse_clicked()
 
 void MainWindow::on_btnStart_clicked()
 {
-    const QString folder = ui->txtFolderName->text();
-    if (folder.trimmed().isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), tr("No folder was specified"), QMessageBox::Ok);
-        return;
-    }
-    if (!QDir(folder).exists()) {
-        QMessageBox::warning(this, windowTitle(), tr("Invalid Folder"), QMessageBox::Ok);
-        return;
-    }
-    const QStringList extensions = pictureExtensions(
-        ui->chkJPEG->isChecked(), ui->chkTIFF->isChecked(), ui->chkRAW->isChecked());
-    const QStringList makes = parseNameList(ui->txtMake->text());
-    const QStringList models = parseNameList(ui->txtModel->text());
+    AnalysisRequest request;
+    request.folder = ui->txtFolderName->text();
+    request.jpeg = ui->chkJPEG->isChecked();
+    request.tiff = ui->chkTIFF->isChecked();
+    request.raw = ui->chkRAW->isChecked();
+    request.makeText = ui->txtMake->text();
+    request.exceptMake = ui->chkExceptMake->isChecked();
+    request.modelText = ui->txtModel->text();
+    request.exceptModel = ui->chkExceptModel->isChecked();
+    request.jobs = readingJobs();
 
     setCursor(Qt::WaitCursor);
-    const QStringList files = collectFiles(folder, extensions, readingJobs());
+    FileListing listing;
+    const Refusal refusal = listRequestFiles(request, &listing);
     setCursor(Qt::ArrowCursor);
-
-    fileCount = int(files.size());
-    if (fileCount == 0) {
-        QMessageBox::warning(this, windowTitle(), tr("No files were found"), QMessageBox::Ok);
+    if (refusal != Refusal::None) {
+        QString text = refusalMessage(refusal);
+        if (refusal == Refusal::UnreadableFolder)
+            text += QStringLiteral(" ") + request.folder;
+        QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
         return;
     }
 
+    fileCount = int(listing.files.size());
     ui->btnStart->setEnabled(false);
     ui->btnExport->setEnabled(false);
     ui->progressBar->setValue(0);
-    for (StatTable* table :
-         {statFocal, statFocal35, statAperture, statISO, statExposure, statCamera})
-        table->clear();
+    results->clear();
+    results->unlistedFolders = listing.unlistedFolders;
+    lblOutcome->clear();
     processedCount.storeRelaxed(0);
 
     reader = new EntryReader;
-    reader->setJobs(readingJobs());
-    reader->setFiles(&processedCount, files);
-    if (!makes.isEmpty()) {
-        makeFilter = new MakeFilter(makes);
-        makeFilter->except = ui->chkExceptMake->isChecked();
-        reader->addFilter(makeFilter);
-    }
-    if (!models.isEmpty()) {
-        modelFilter = new ModelFilter(models);
-        modelFilter->except = ui->chkExceptModel->isChecked();
-        reader->addFilter(modelFilter);
-    }
-    reader->setTable(FocalLength, statFocal);
-    reader->setTable(FocalLength35mm, statFocal35);
-    reader->setTable(Aperture, statAperture);
-    reader->setTable(Iso, statISO);
-    reader->setTable(ExposureTime, statExposure);
-    reader->setTable(Camera, statCamera);
+    reader->setFiles(&processedCount, listing.files);
+    reader->configure(request, results);
 
     progressTimer->setInterval(100);
     progressTimer->start();
@@ -201,23 +185,28 @@ void MainWindow::progressTimer_timeout()
     progressTimer->stop();
     ui->progressBar->setValue(10000);
     ui->lblPicturesFound->setText(doneText);
-    delete makeFilter;
-    makeFilter = nullptr;
-    delete modelFilter;
-    modelFilter = nullptr;
     delete reader;
     reader = nullptr;
     showResults();
+    showOutcomes();
+}
+
+void MainWindow::showOutcomes()
+{
+    QString text = results->outcomes.summary();
+    if (!results->unlistedFolders.isEmpty())
+        text +=
+            tr("; %n folder(s) could not be read", nullptr, int(results->unlistedFolders.size()));
+    lblOutcome->setText(text);
+    lblOutcome->setToolTip(results->unlistedFolders.join(QLatin1Char('\n')));
 }
 
 namespace {
 
-QTreeWidgetItem* resultItem(const StatRow& row, bool focal35, const QFont& bold)
+QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold)
 {
     auto* item = new QTreeWidgetItem;
-    item->setText(0, row.label);
-    if (focal35 && item->text(0) == QLatin1String("0"))
-        item->setText(0, QCoreApplication::translate("MainWindow", "Unknown"));
+    item->setText(0, displayLabel(kind, row.label));
     item->setText(1, QString::number(row.count));
     item->setText(2, percentText(row.percent));
     item->setFont(0, bold);
@@ -227,10 +216,10 @@ QTreeWidgetItem* resultItem(const StatRow& row, bool focal35, const QFont& bold)
     return item;
 }
 
-void fillTree(QTreeWidget* tree, const StatTable& table, bool focal35, const QFont& bold)
+void fillTree(QTreeWidget* tree, const StatTable& table, StatKind kind, const QFont& bold)
 {
     for (unsigned i = 0; i < table.rowCount(); ++i)
-        tree->addTopLevelItem(resultItem(*table.row(i), focal35, bold));
+        tree->addTopLevelItem(resultItem(*table.row(i), kind, bold));
 }
 
 } // namespace
@@ -239,17 +228,17 @@ void MainWindow::showResults()
 {
     struct Pair
     {
-        StatTable* table;
+        StatKind kind;
         QTreeWidget* byValue;
         QTreeWidget* byCount;
     };
     const Pair pairs[] = {
-        {statFocal, ui->treeFocal, ui->treeFocalSorted},
-        {statFocal35, ui->treeFocal35, ui->treeFocal35Sorted},
-        {statAperture, ui->treeAperture, ui->treeApertureSorted},
-        {statISO, ui->treeISO, ui->treeISOSorted},
-        {statExposure, ui->treeExposure, ui->treeExposureSorted},
-        {statCamera, ui->treeCamera, ui->treeCameraSorted},
+        {FocalLength, ui->treeFocal, ui->treeFocalSorted},
+        {FocalLength35mm, ui->treeFocal35, ui->treeFocal35Sorted},
+        {Aperture, ui->treeAperture, ui->treeApertureSorted},
+        {Iso, ui->treeISO, ui->treeISOSorted},
+        {ExposureTime, ui->treeExposure, ui->treeExposureSorted},
+        {Camera, ui->treeCamera, ui->treeCameraSorted},
     };
     for (const Pair& pair : pairs) {
         pair.byValue->clear();
@@ -258,11 +247,10 @@ void MainWindow::showResults()
     QFont bold;
     bold.setWeight(QFont::Bold);
     for (const Pair& pair : pairs) {
-        const bool focal35 = pair.table == statFocal35;
-        pair.table->sortByValue();
-        fillTree(pair.byValue, *pair.table, focal35, bold);
-        pair.table->sortByCount();
-        fillTree(pair.byCount, *pair.table, focal35, bold);
+        showInBothOrders(
+            results->table(pair.kind),
+            [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },
+            [&](const StatTable& t) { fillTree(pair.byCount, t, pair.kind, bold); });
     }
     // Camera names are longer than the default column: widen it rather than cut every name
     // short; a tab not yet shown has no width to fit into, so the names decide. Where the

@@ -7,10 +7,10 @@
 #include <memory>
 
 class AboutDialog;
+class AnalysisResult;
 class EntryReader;
 class Exporter;
-class MakeFilter;
-class ModelFilter;
+class QLabel;
 class QTimer;
 class StatTable;
 
@@ -45,8 +45,10 @@ private slots:
     void on_btnAbout_clicked();
 
 private:
-    // Fills the twelve trees from the six tables; leaves every table sorted by count.
+    // Fills the trees from the tables; leaves every table sorted by count.
     void showResults();
+    // Shows what became of the files of the last analysis.
+    void showOutcomes();
     // Stops a running worker and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 
@@ -60,8 +62,8 @@ private:
     StatTable* statExposure;
     StatTable* statCamera;
     EntryReader* reader;
-    MakeFilter* makeFilter;
-    ModelFilter* modelFilter;
+    AnalysisResult* results; // owns the tables that statFocal and the others point to
+    QLabel* lblOutcome;      // what became of every file
     int fileCount = 0;
     QAtomicInt processedCount; // written by the worker, read by the timer
 };

@@ -1,0 +1,51 @@
+#include "analysis/analysisrequest.h"
+
+#include "analysis/filecollector.h"
+#include "analysis/orderedanalysis.h"
+
+#include <QFileInfo>
+
+QStringList AnalysisRequest::extensions() const
+{
+    return pictureExtensions(jpeg, tiff, raw);
+}
+
+int AnalysisRequest::readingJobs() const
+{
+    return jobs > 0 ? jobs : defaultJobCount();
+}
+
+QString refusalMessage(Refusal refusal)
+{
+    switch (refusal) {
+    case Refusal::None:
+        break;
+    case Refusal::NoFolder:
+        return QStringLiteral("No folder was specified");
+    case Refusal::InvalidFolder:
+        return QStringLiteral("Invalid Folder");
+    case Refusal::UnreadableFolder:
+        return QStringLiteral("Could not read the folder");
+    case Refusal::NoFiles:
+        return QStringLiteral("No files were found");
+    }
+    return QString();
+}
+
+Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing)
+{
+    *listing = FileListing();
+    if (request.folder.trimmed().isEmpty())
+        return Refusal::NoFolder;
+    const QFileInfo info(request.folder);
+    if (!info.isDir())
+        return Refusal::InvalidFolder;
+    QStringList unlisted;
+    listing->files =
+        collectFiles(request.folder, request.extensions(), request.readingJobs(), &unlisted);
+    // The chosen folder itself comes first when it could not be listed.
+    if (!unlisted.isEmpty() && unlisted.first() == collectRoot(request.folder))
+        return Refusal::UnreadableFolder;
+    listing->unlistedFolders = unlisted;
+    return listing->files.isEmpty() ? Refusal::NoFiles : Refusal::None;
+}

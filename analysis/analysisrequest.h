@@ -1,0 +1,52 @@
+#ifndef LENSTALLY_ANALYSISREQUEST_H
+#define LENSTALLY_ANALYSISREQUEST_H
+
+// One description of an analysis, shared by the window, the report and the tests: what
+// to read, how to filter it, and the start checks with their refusals.
+
+#include <QString>
+#include <QStringList>
+
+struct AnalysisRequest
+{
+    QString folder; // as typed: only the emptiness test trims it
+    bool jpeg = false;
+    bool tiff = false;
+    bool raw = true;
+    QString makeText; // a make field as typed ("Canon; Nikon")
+    bool exceptMake = false;
+    QString modelText;
+    bool exceptModel = false;
+    int jobs = 0; // reading threads; 0: one per core, at most 8
+
+    // The lower-case extensions of the ticked formats.
+    QStringList extensions() const;
+    // The reading threads to use: jobs, or the default when it is 0.
+    int readingJobs() const;
+};
+
+// Why an analysis does not start; None when it does.
+enum class Refusal
+{
+    None,
+    NoFolder,         // "No folder was specified"
+    InvalidFolder,    // "Invalid Folder": missing, or not a folder
+    UnreadableFolder, // the folder exists but cannot be listed
+    NoFiles,          // "No files were found"
+};
+
+// The user-facing text of a refusal ("" for None); the window shows it as it is.
+QString refusalMessage(Refusal refusal);
+
+// The files an analysis reads, and the folders below the chosen one that could not be listed.
+struct FileListing
+{
+    QStringList files;
+    QStringList unlistedFolders;
+};
+
+// Checks the folder, walks it and keeps the files of the ticked formats; the refusal, or
+// None with the listing filled.
+Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing);
+
+#endif

@@ -1,0 +1,67 @@
+#include "analysis/analysisresult.h"
+
+void OutcomeCounts::add(PictureOutcome outcome)
+{
+    switch (outcome) {
+    case PictureOutcome::Counted:
+        ++counted;
+        break;
+    case PictureOutcome::Filtered:
+        ++filteredOut;
+        break;
+    case PictureOutcome::Unusable:
+        ++unusable;
+        break;
+    case PictureOutcome::Unreadable:
+        ++unreadable;
+        break;
+    }
+}
+
+int OutcomeCounts::files() const
+{
+    return counted + filteredOut + unusable + unreadable;
+}
+
+QString OutcomeCounts::summary() const
+{
+    return QStringLiteral("%1 files: %2 counted, %3 filtered out, %4 without usable data, "
+                          "%5 unreadable")
+        .arg(files())
+        .arg(counted)
+        .arg(filteredOut)
+        .arg(unusable)
+        .arg(unreadable);
+}
+
+TableSet AnalysisResult::tableSet()
+{
+    TableSet set{};
+    for (int kind = 0; kind < StatKindCount; ++kind)
+        set[size_t(kind)] = &tables[size_t(kind)];
+    return set;
+}
+
+void AnalysisResult::clear()
+{
+    for (StatTable& t : tables)
+        t.clear();
+    outcomes = OutcomeCounts();
+    unlistedFolders.clear();
+}
+
+void showInBothOrders(StatTable& table, const std::function<void(const StatTable&)>& byValue,
+                      const std::function<void(const StatTable&)>& byCount)
+{
+    table.sortByValue();
+    byValue(table);
+    table.sortByCount();
+    byCount(table);
+}
+
+QString displayLabel(StatKind kind, const QString& label)
+{
+    if (kind == FocalLength35mm && label == QLatin1String("0"))
+        return QStringLiteral("Unknown");
+    return label;
+}

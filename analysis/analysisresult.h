@@ -1,0 +1,62 @@
+#ifndef LENSTALLY_ANALYSISRESULT_H
+#define LENSTALLY_ANALYSISRESULT_H
+
+// What an analysis yields, shared by the window, the report and the tests: a table per
+// StatKind and what became of every file.
+
+#include "analysis/pictureanalysis.h"
+#include "analysis/statkind.h"
+#include "analysis/stattable.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+// How many files ended in each outcome; every file of an analysis in exactly one.
+struct OutcomeCounts
+{
+    int counted = 0;
+    int filteredOut = 0;
+    int unusable = 0;
+    int unreadable = 0;
+    int withMessages = 0; // files that drew library messages, whatever their outcome
+
+    // Counts one file's outcome.
+    void add(PictureOutcome outcome);
+    // The number of files counted in some outcome.
+    int files() const;
+    // "186 files: 66 counted, 0 filtered out, 100 without usable data, 20 unreadable".
+    QString summary() const;
+};
+
+class AnalysisResult
+{
+public:
+    // The table of a kind.
+    StatTable& table(StatKind kind) { return tables[size_t(kind)]; }
+    const StatTable& table(StatKind kind) const { return tables[size_t(kind)]; }
+    // Every table, for the reader and the exports.
+    TableSet tableSet();
+    // Empties the tables and the counts, for a new analysis.
+    void clear();
+
+    OutcomeCounts outcomes;
+    QStringList unlistedFolders; // folders below the chosen one that could not be listed
+
+private:
+    std::array<StatTable, StatKindCount> tables;
+};
+
+// Hands the table to byValue sorted by value, then to byCount sorted by count (most
+// first), the order in which the results are shown; the table stays sorted by count,
+// as the exports write it.
+void showInBothOrders(StatTable& table, const std::function<void(const StatTable&)>& byValue,
+                      const std::function<void(const StatTable&)>& byCount);
+
+// A row's label as shown and printed: "Unknown" for the 35 mm table's "0" row, the
+// label itself otherwise.
+QString displayLabel(StatKind kind, const QString& label);
+
+#endif
