@@ -14,21 +14,6 @@ QString usageError(const QString& message, const QCommandLineParser& parser)
 
 } // namespace
 
-AnalysisRequest ReportOptions::request() const
-{
-    AnalysisRequest r;
-    r.folder = folder;
-    r.jpeg = jpeg;
-    r.tiff = tiff;
-    r.raw = raw;
-    r.makeText = makeText;
-    r.exceptMake = exceptMake;
-    r.modelText = modelText;
-    r.exceptModel = exceptModel;
-    r.jobs = jobs;
-    return r;
-}
-
 ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* options, QString* text)
 {
     QCommandLineParser parser;
@@ -108,14 +93,14 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return values.isEmpty() ? QString() : values.last();
     };
     ReportOptions result;
-    result.folder = positional.value(0);
-    result.jpeg = parser.isSet(jpeg);
-    result.tiff = parser.isSet(tiff);
-    result.raw = !parser.isSet(noRaw);
-    result.makeText = last(make);
-    result.exceptMake = parser.isSet(exceptMake);
-    result.modelText = last(model);
-    result.exceptModel = parser.isSet(exceptModel);
+    result.analysis.folder = positional.value(0);
+    result.analysis.jpeg = parser.isSet(jpeg);
+    result.analysis.tiff = parser.isSet(tiff);
+    result.analysis.raw = !parser.isSet(noRaw);
+    result.analysis.makeText = last(make);
+    result.analysis.exceptMake = parser.isSet(exceptMake);
+    result.analysis.modelText = last(model);
+    result.analysis.exceptModel = parser.isSet(exceptModel);
     result.tsvFile = last(tsv);
     result.htmlFile = last(html);
     result.byValue = parser.isSet(byValue);
@@ -131,8 +116,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     }
     if (parser.isSet(jobs)) {
         bool ok = false;
-        result.jobs = last(jobs).toInt(&ok);
-        if (!ok || result.jobs < 1 || result.jobs > 8) {
+        result.analysis.jobs = last(jobs).toInt(&ok);
+        if (!ok || result.analysis.jobs < 1 || result.analysis.jobs > 8) {
             *text = usageError(QStringLiteral("--jobs needs a number from 1 to 8."), parser);
             return ParseResult::Error;
         }

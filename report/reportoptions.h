@@ -9,23 +9,12 @@
 // What one lenstally-report run is asked to do; the defaults are the window's.
 struct ReportOptions
 {
-    QString folder; // as typed: only the emptiness test trims it
-    bool jpeg = false;
-    bool tiff = false;
-    bool raw = true;
-    QString makeText;
-    bool exceptMake = false;
-    QString modelText;
-    bool exceptModel = false;
-    QString tsvFile; // empty: none; "-": standard output
+    AnalysisRequest analysis; // folder, formats, filters and reading threads
+    QString tsvFile;          // empty: none; "-": standard output
     QString htmlFile;
     bool byValue = false;
     bool quiet = false;
     bool verbose = false; // print the library's messages, each with its file's path
-    int jobs = 0;         // pictures read at once; 0: the reader's default
-
-    // The analysis these options ask for.
-    AnalysisRequest request() const;
 };
 
 // What the command line asks for.

@@ -35,7 +35,7 @@ void ReportRun::message(const QString& text)
 
 int ReportRun::exec()
 {
-    const AnalysisRequest request = options.request();
+    const AnalysisRequest request = options.analysis;
     FileListing listing;
     const Refusal refusal = listRequestFiles(request, &listing);
     if (interrupted())
@@ -85,7 +85,7 @@ bool ReportRun::analyse(const FileListing& listing)
     QAtomicInt processed;
     EntryReader reader;
     reader.setFiles(&processed, files);
-    reader.configure(options.request(), &result);
+    reader.configure(options.analysis, &result);
     if (options.verbose) {
         reader.setMessageSink([this](const QString& path, const QStringList& said) {
             for (const QString& line : said)

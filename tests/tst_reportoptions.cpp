@@ -63,13 +63,19 @@ void TestReportOptions::options_data()
 static QVariant field(const ReportOptions& o, const QString& name)
 {
     const QHash<QString, QVariant> fields{
-        {"folder", o.folder},   {"jpeg", o.jpeg},
-        {"tiff", o.tiff},       {"raw", o.raw},
-        {"make", o.makeText},   {"exceptMake", o.exceptMake},
-        {"model", o.modelText}, {"exceptModel", o.exceptModel},
-        {"tsv", o.tsvFile},     {"html", o.htmlFile},
-        {"byValue", o.byValue}, {"quiet", o.quiet},
-        {"jobs", o.jobs},
+        {"folder", o.analysis.folder},
+        {"jpeg", o.analysis.jpeg},
+        {"tiff", o.analysis.tiff},
+        {"raw", o.analysis.raw},
+        {"make", o.analysis.makeText},
+        {"exceptMake", o.analysis.exceptMake},
+        {"model", o.analysis.modelText},
+        {"exceptModel", o.analysis.exceptModel},
+        {"tsv", o.tsvFile},
+        {"html", o.htmlFile},
+        {"byValue", o.byValue},
+        {"quiet", o.quiet},
+        {"jobs", o.analysis.jobs},
     };
     return fields.value(name);
 }
