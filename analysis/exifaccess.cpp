@@ -346,6 +346,19 @@ bool readText(Exiv2::ExifData& data, const char* key, QString* text)
     });
 }
 
+QString makerNoteLens(Exiv2::ExifData& data)
+{
+    try {
+        const auto it = Exiv2::lensName(data);
+        if (it == data.end())
+            return QString();
+        const std::string printed = it->print(&data);
+        return decodeText(printed.data(), printed.size()).trimmed();
+    } catch (...) {
+        return QString(); // a lens Exiv2 cannot print is one it does not know
+    }
+}
+
 float saneNumber(float value)
 {
     if (!std::isfinite(value) || std::fabs(value) >= 1e9f)

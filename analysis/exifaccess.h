@@ -72,6 +72,10 @@ float readNumber(Exiv2::ExifData& data, const char* key);
 // As readNumber, but 0 without asking for a value unless the tag holds one.
 float readNumberIfPresent(Exiv2::ExifData& data, const char* key);
 
+// The lens Exiv2 finds in the maker notes, as it prints it for this picture, trimmed;
+// "" when it finds none or the print fails.
+QString makerNoteLens(Exiv2::ExifData& data);
+
 // A value read from a tag, or 0 when it is not finite or of magnitude 1e9 or more.
 float saneNumber(float value);
 

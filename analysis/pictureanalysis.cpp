@@ -7,6 +7,8 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <QRegularExpression>
+
 #include <exception>
 
 namespace {
@@ -57,6 +59,21 @@ PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filte
         v.exposureTime = 0.0f;
     if (double(v.focalLength35mm) < 0.1)
         v.focalLength35mm = 0.0f;
+    if (isUsable(v)) {
+        QString lensModel;
+        exif::readText(data, "Exif.Photo.LensModel", &lensModel);
+        lensModel = lensModel.trimmed();
+        // The maker notes only where the standard tag says nothing.
+        v.lens = lensText(lensModel, lensModel.isEmpty() ? exif::makerNoteLens(data) : QString());
+        for (const char* key : {"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
+                                "Exif.Image.DateTime"}) {
+            QString date;
+            if (exif::readText(data, key, &date) && !date.trimmed().isEmpty()) {
+                v.dateText = date.trimmed();
+                break;
+            }
+        }
+    }
 
     *values = v;
     return isUsable(v) ? PictureOutcome::Counted : PictureOutcome::Unusable;
@@ -90,6 +107,34 @@ bool isUsable(const PictureValues& v)
            v.exposureTime > 0.0f;
 }
 
+QString lensText(const QString& lensModel, const QString& makerNoteLens)
+{
+    const QString model = lensModel.trimmed();
+    if (!model.isEmpty())
+        return model;
+    static const QRegularExpression number(QStringLiteral("^\\(?[-+]?\\d+(\\.\\d+)?\\)?$"));
+    const QString noted = makerNoteLens.trimmed();
+    if (noted.isEmpty() || noted == QLatin1String("n/a") ||
+        noted.compare(QLatin1String("Unknown"), Qt::CaseInsensitive) == 0 ||
+        number.match(noted).hasMatch())
+        return QStringLiteral("Unknown");
+    return noted;
+}
+
+int yearOf(const QString& dateText)
+{
+    if (dateText.size() < 4)
+        return 0;
+    int year = 0;
+    for (int i = 0; i < 4; ++i) {
+        const QChar c = dateText[i];
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return 0;
+        year = year * 10 + (c.unicode() - '0');
+    }
+    return year >= 1826 && year <= 2200 ? year : 0;
+}
+
 QString cameraText(const QString& make, const QString& model)
 {
     return make + QStringLiteral(" - ") + model;
@@ -109,4 +154,10 @@ void addToTables(const PictureValues& v, const TableSet& tables)
         t->addExposureTime(v.exposureTime);
     if (StatTable* t = tables[Camera])
         t->addText(cameraText(v.make, v.model));
+    if (StatTable* t = tables[Lens])
+        t->addText(v.lens);
+    if (StatTable* t = tables[Year]) {
+        const int year = yearOf(v.dateText);
+        t->addKeyed(year, year ? QString::number(year) : QStringLiteral("Unknown"));
+    }
 }

@@ -31,6 +31,8 @@ struct PictureValues
     float aperture = 0;
     float iso = 0;
     float exposureTime = 0;
+    QString lens;         // the Lens table's text, "Unknown" when no lens is known
+    QString dateText;     // the first date tag with text, trimmed; "" when none
     QStringList messages; // what the library said while reading the file, each once
 };
 
@@ -59,6 +61,15 @@ bool isUsable(const PictureValues& values);
 
 // Adds a counted picture's values to every table of the set, kinds in ascending order.
 void addToTables(const PictureValues& values, const TableSet& tables);
+
+// The Lens table's text: the trimmed LensModel tag if any, else the maker-note lens
+// unless it says nothing ("", "n/a", "Unknown", a number alone or in parentheses),
+// else "Unknown".
+QString lensText(const QString& lensModel, const QString& makerNoteLens);
+
+// The year of a date text "YYYY:MM:DD ...": its first four characters as a year from
+// 1826 to 2200, or 0 when they are not one.
+int yearOf(const QString& dateText);
 
 // The camera table's text for a make and model: "make - model".
 QString cameraText(const QString& make, const QString& model);

@@ -47,6 +47,12 @@ void StatTable::addExposureTime(float seconds)
         appendNumberRow(key, exposureLabel(double(seconds)));
 }
 
+void StatTable::addKeyed(qint64 key, const QString& label)
+{
+    if (!countExisting(key))
+        appendNumberRow(key, label);
+}
+
 void StatTable::addText(const QString& text)
 {
     const auto it = textIndex.find(text);

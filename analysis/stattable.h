@@ -34,6 +34,8 @@ public:
     void addNumber(float value);
     // Counts an exposure time in seconds, keyed by whole microseconds.
     void addExposureTime(float seconds);
+    // Counts a value by its key; a new row takes label.
+    void addKeyed(qint64 key, const QString& label);
     // Counts a text value; rows differ by exact, case-sensitive text.
     void addText(const QString& text);
 

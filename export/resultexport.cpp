@@ -10,7 +10,7 @@ std::unique_ptr<Exporter> exporterFor(const QString& fileName)
     return std::make_unique<TABExporter>(fileName);
 }
 
-QList<ExportSection> resultSections(const TableSet& tables)
+QList<ExportSection> allSections(const TableSet& tables)
 {
     struct Heading
     {
@@ -19,9 +19,14 @@ QList<ExportSection> resultSections(const TableSet& tables)
     };
     // Indexed by StatKind.
     static const Heading headings[StatKindCount] = {
-        {"Focal Length", "mm"},       {"Focal Length (35mm equivalent)", "mm"},
-        {"Aperture", "f/"},           {"ISO", "ISO"},
-        {"Exposure Time", "Seconds"}, {"Camera", "Make & Model"},
+        {"Focal Length", "mm"},
+        {"Focal Length (35mm equivalent)", "mm"},
+        {"Aperture", "f/"},
+        {"ISO", "ISO"},
+        {"Exposure Time", "Seconds"},
+        {"Camera", "Make & Model"},
+        {"Lens", "Lens"},
+        {"Year", "Year"},
     };
     QList<ExportSection> sections;
     for (int kind = 0; kind < StatKindCount; ++kind) {
@@ -30,4 +35,9 @@ QList<ExportSection> resultSections(const TableSet& tables)
                                       tables[size_t(kind)]});
     }
     return sections;
+}
+
+QList<ExportSection> resultSections(const TableSet& tables)
+{
+    return allSections(tables).mid(0, ClassicKindCount);
 }

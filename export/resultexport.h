@@ -21,4 +21,8 @@ std::unique_ptr<Exporter> exporterFor(const QString& fileName);
 // A null table makes a section without rows.
 QList<ExportSection> resultSections(const TableSet& tables);
 
+// Every table as a section in StatKind order: the six of resultSections, then "Lens" and
+// "Year"; for the printed report and the richer exports.
+QList<ExportSection> allSections(const TableSet& tables);
+
 #endif

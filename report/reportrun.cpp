@@ -145,7 +145,7 @@ void ReportRun::printSummary()
 
 QString ReportRun::sortedTablesText()
 {
-    const QList<ExportSection> sections = resultSections(result.tableSet());
+    const QList<ExportSection> sections = allSections(result.tableSet());
     // As the window's results display; the tables stay sorted by count for the exports.
     QString text;
     for (int kind = 0; kind < StatKindCount; ++kind) {

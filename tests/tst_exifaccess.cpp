@@ -32,6 +32,10 @@ private slots:
     void exiv2MessagesGoToTheirCategory();
     void decodeText_data();
     void decodeText();
+    void lensAndYear_data();
+    void lensAndYear();
+    void lensText_data();
+    void lensText();
     void unreadableInputsGiveNoImage_data();
     void unreadableInputsGiveNoImage();
     void valueOutsideTheFileSpoilsOnlyItsTag();
@@ -85,6 +89,69 @@ void TestExifAccess::decodeText()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(exif::decodeText(bytes.constData(), size_t(bytes.size())), text);
+}
+
+void TestExifAccess::lensAndYear_data()
+{
+    QTest::addColumn<QList<Tag>>("extra"); // tags added to a typical picture
+    QTest::addColumn<QString>("lens");
+    QTest::addColumn<int>("year");
+    using T = Tag;
+    const auto t = [](const char* key, const char* text) { return T::textTag(key, text); };
+    QTest::newRow("lens model trimmed, original date")
+        << QList<Tag>{t("Exif.Photo.LensModel", "  EF50mm f/1.8 STM "),
+                      t("Exif.Photo.DateTimeOriginal", "2019:05:04 10:00:00"),
+                      t("Exif.Image.DateTime", "2021:01:01 00:00:00")}
+        << "EF50mm f/1.8 STM" << 2019;
+    QTest::newRow("nothing known") << QList<Tag>{} << "Unknown" << 0;
+    QTest::newRow("blank lens model, digitized date")
+        << QList<Tag>{t("Exif.Photo.LensModel", "   "), t("Exif.Photo.DateTimeOriginal", "    "),
+                      t("Exif.Photo.DateTimeDigitized", "2008:12:31 23:59:59")}
+        << "Unknown" << 2008;
+    QTest::newRow("file date only")
+        << QList<Tag>{t("Exif.Image.DateTime", "1999:01:01 00:00:00")} << "Unknown" << 1999;
+    QTest::newRow("malformed date")
+        << QList<Tag>{t("Exif.Photo.DateTimeOriginal", "20x9:01:01")} << "Unknown" << 0;
+    QTest::newRow("year out of range")
+        << QList<Tag>{t("Exif.Photo.DateTimeOriginal", "1800:01:01 00:00:00")} << "Unknown" << 0;
+    // Exiv2 names Canon's lens number 1 from its own table; lens 0 it prints as a number.
+    QTest::newRow("canon maker-note lens")
+        << QList<Tag>{t("Exif.CanonCs.LensType", "1")} << "Canon EF 50mm f/1.8" << 0;
+    QTest::newRow("maker-note lens as a number")
+        << QList<Tag>{t("Exif.CanonCs.LensType", "65535")} << "Unknown" << 0;
+}
+
+void TestExifAccess::lensAndYear()
+{
+    QFETCH(QList<Tag>, extra);
+    QFETCH(QString, lens);
+    QFETCH(int, year);
+    const QByteArray bytes = pictureBytes(Format::Jpeg, typicalTags() + extra);
+    QVERIFY(!bytes.isEmpty());
+    PictureValues values;
+    QCOMPARE(analyseBuffer(reinterpret_cast<const unsigned char*>(bytes.constData()),
+                           size_t(bytes.size()), {}, &values),
+             PictureOutcome::Counted);
+    QCOMPARE(values.lens, lens);
+    QCOMPARE(yearOf(values.dateText), year);
+}
+
+void TestExifAccess::lensText_data()
+{
+    QTest::addColumn<QString>("makerNote");
+    QTest::addColumn<QString>("lens");
+    QTest::newRow("named") << " Nikkor 50mm "
+                           << "Nikkor 50mm";
+    for (const char* says : {"", "n/a", "unknown", "UNKNOWN", "65535", "(0)", "(65535)"})
+        QTest::newRow(says) << says << "Unknown";
+}
+
+void TestExifAccess::lensText()
+{
+    QFETCH(QString, makerNote);
+    QFETCH(QString, lens);
+    QCOMPARE(::lensText(QString(), makerNote), lens);
+    QCOMPARE(::lensText(" Model ", makerNote), QStringLiteral("Model"));
 }
 
 void TestExifAccess::exiv2MessagesGoToTheirCategory()

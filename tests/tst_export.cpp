@@ -379,7 +379,7 @@ void TestExport::htmlThreeLinesPerRow()
     QCOMPARE(bytes.back(), '>');
     const QList<QByteArray> lines = crlfLines(bytes);
     QCOMPARE(lines.count("</html>"), 1);
-    QCOMPARE(lines.count("</table>"), StatKindCount);
+    QCOMPARE(lines.count("</table>"), ClassicKindCount);
     const int header = int(lines.indexOf("<table><tr><th>mm</th><th>Pictures</th><th>%</th></tr>"));
     QCOMPARE(lines.at(header - 1), QByteArray("<h2>Focal Length</h2>"));
     QCOMPARE(lines.indexOf("</table>"), header + 1 + 3 * 5);
@@ -701,12 +701,12 @@ void TestExport::exporterUsesNameAsGiven()
 void TestExport::resultSectionsInKindOrder()
 {
     const QList<ExportSection> sections = resultSections(tableSet());
-    QCOMPARE(sections.size(), StatKindCount);
+    QCOMPARE(sections.size(), ClassicKindCount);
     const QStringList titles = {"Focal Length",  "Focal Length (35mm equivalent)",
                                 "Aperture",      "ISO",
                                 "Exposure Time", "Camera"};
     const QStringList headings = {"mm", "mm", "f/", "ISO", "Seconds", "Make & Model"};
-    for (int kind = 0; kind < StatKindCount; ++kind) {
+    for (int kind = 0; kind < ClassicKindCount; ++kind) {
         QCOMPARE(sections[kind].title, titles[kind]);
         QCOMPARE(sections[kind].valueHeading, headings[kind]);
         QCOMPARE(sections[kind].table, &table(kind));
@@ -715,7 +715,7 @@ void TestExport::resultSectionsInKindOrder()
     TableSet partial{};
     partial[Camera] = &table(Camera);
     const QList<ExportSection> some = resultSections(partial);
-    QCOMPARE(some.size(), StatKindCount);
+    QCOMPARE(some.size(), ClassicKindCount);
     QCOMPARE(some[FocalLength].table, nullptr);
     QCOMPARE(some[Camera].table, &table(Camera));
 }

@@ -277,6 +277,14 @@ void TestMainWindowForm::trees_data()
     QTest::newRow("treeCameraSorted")
         << 5 << "Camera"
         << "Make & Model" << 100 << "Displays the camera statistics sorted by %";
+    QTest::newRow("treeLens") << 6 << "Lens"
+                              << "Lens" << 100 << "Displays the lens statistics sorted by lens";
+    QTest::newRow("treeLensSorted") << 6 << "Lens"
+                                    << "Lens" << 100 << "Displays the lens statistics sorted by %";
+    QTest::newRow("treeYear") << 7 << "Year"
+                              << "Year" << 75 << "Displays the year statistics sorted by year";
+    QTest::newRow("treeYearSorted") << 7 << "Year"
+                                    << "Year" << 75 << "Displays the year statistics sorted by %";
 }
 
 void TestMainWindowForm::trees()
@@ -332,7 +340,7 @@ void TestMainWindowForm::initialState()
     bar->setValue(5000);
     QCOMPARE(bar->text(), QStringLiteral("50%"));
 
-    QCOMPARE(child<QTabWidget>("tabWidget")->count(), 6);
+    QCOMPARE(child<QTabWidget>("tabWidget")->count(), 8);
     QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
     for (const char* name : {"txtFolderName", "btnBrowse", "chkJPEG", "chkTIFF", "chkRAW",
                              "txtMake", "txtModel", "chkExceptMake", "chkExceptModel", "btnStart",

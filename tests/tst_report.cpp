@@ -272,7 +272,9 @@ void TestReport::printsTheTables()
     QVERIFY2(out.contains("\nUnknown         2  28.57\n"), qPrintable(out));
     QVERIFY2(out.contains("\nCamera\nMake & Model"), qPrintable(out));
     QVERIFY2(out.contains("\nPanasonic - DMC-GH4                    2  28.57\n"), qPrintable(out));
-    QCOMPARE(out.count("Pictures"), 6);
+    QCOMPARE(out.count("Pictures"), 8);
+    QVERIFY2(out.contains("\nLens\nLens "), qPrintable(out));
+    QVERIFY2(out.contains("\nYear\nYear "), qPrintable(out));
 }
 
 void TestReport::printsByValue()

@@ -270,6 +270,9 @@ void TestWindowAnalysis::collectsAndShowsResults()
 
     QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("6"));
     QCOMPARE(widget<QProgressBar>("progressBar")->value(), 10000);
+    // The test pictures carry no lens and no date.
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeLensSorted")), QStringList{"Unknown|6|100.00"});
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeYear")), QStringList{"Unknown|6|100.00"});
     QVERIFY(widget<QPushButton>("btnExport")->isEnabled());
 
     const QStringList focalByValue = {"24|2|33.33", "50|3|50.00", "200|1|16.67"};

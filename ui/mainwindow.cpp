@@ -239,6 +239,8 @@ void MainWindow::showResults()
         {Iso, ui->treeISO, ui->treeISOSorted},
         {ExposureTime, ui->treeExposure, ui->treeExposureSorted},
         {Camera, ui->treeCamera, ui->treeCameraSorted},
+        {Lens, ui->treeLens, ui->treeLensSorted},
+        {Year, ui->treeYear, ui->treeYearSorted},
     };
     for (const Pair& pair : pairs) {
         pair.byValue->clear();
