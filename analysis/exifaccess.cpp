@@ -348,6 +348,10 @@ bool readText(Exiv2::ExifData& data, const char* key, QString* text)
 
 QString makerNoteLens(Exiv2::ExifData& data)
 {
+    // Exiv2's lookup parses a dozen key names on every call: ask it only where there are
+    // maker notes to look in (parsed ones leave their offset, unknown ones their tag).
+    if (!find(data, "Exif.MakerNote.Offset").datum && !find(data, "Exif.Photo.MakerNote").datum)
+        return QString();
     try {
         const auto it = Exiv2::lensName(data);
         if (it == data.end())
