@@ -1,9 +1,26 @@
 #include "export/exporter.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 bool Exporter::saveAs(const QString& fileName)
 {
+    // A device or a FIFO (/dev/null, /dev/stdout into a pipe) is written in place: the
+    // atomic rename would replace the node itself by an ordinary file.
+    const QFileInfo target(fileName);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        QFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            lastError = ExportError::OpenFailed;
+            return false;
+        }
+        const bool written = writeTo(&file) && file.error() == QFileDevice::NoError;
+        file.close();
+        lastError = written && file.error() == QFileDevice::NoError ? ExportError::None
+                                                                    : ExportError::WriteFailed;
+        return lastError == ExportError::None;
+    }
     // Binary mode: the formats spell out their own line endings.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly)) {

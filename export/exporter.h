@@ -38,6 +38,7 @@ protected:
     // What write() does for a file name: writeTo() into a temporary file beside it, which
     // takes the name only when everything was written, and lastError set to the outcome.
     // An existing file stays as it was when the export fails; no temporary file is left.
+    // An existing device or FIFO is written in place, never replaced.
     bool saveAs(const QString& fileName);
 
     ExportError lastError = ExportError::None;

@@ -3,11 +3,24 @@
 #include "export/htmlexporter.h"
 #include "export/tabexporter.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
+
 std::unique_ptr<Exporter> exporterFor(const QString& fileName)
 {
-    if (fileName.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive))
+    if (fileName.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
+        fileName.endsWith(QLatin1String(".html"), Qt::CaseInsensitive))
         return std::make_unique<HTMLExporter>(fileName);
     return std::make_unique<TABExporter>(fileName);
+}
+
+QString withFilterSuffix(const QString& fileName, const QString& filter)
+{
+    if (!QFileInfo(fileName).suffix().isEmpty())
+        return fileName;
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? fileName + QLatin1Char('.') + match.captured(1) : fileName;
 }
 
 QList<ExportSection> allSections(const TableSet& tables)

@@ -12,9 +12,13 @@
 
 #include <memory>
 
-// An HTMLExporter when the name ends in ".htm", in any case; a TABExporter otherwise
-// (".html" and ".txt" included). The name is used as given, no extension is added.
+// An HTMLExporter when the name ends in ".htm" or ".html", in any case; a TABExporter
+// otherwise (".txt" included). The name is used as given, no extension is added.
 std::unique_ptr<Exporter> exporterFor(const QString& fileName);
+
+// The name with the first "*.ext" pattern of a file dialog's filter ("HTML File (*.htm)")
+// appended when the name's last part has no suffix; the name unchanged otherwise.
+QString withFilterSuffix(const QString& fileName, const QString& filter);
 
 // The six tables as sections in StatKind order, titled "Focal Length",
 // "Focal Length (35mm equivalent)", "Aperture", "ISO", "Exposure Time" and "Camera".

@@ -69,7 +69,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         *text = usageError(parser.errorText(), parser);
         return ParseResult::Error;
     }
-    if (parser.isSet(help)) {
+    // Qt lists --help-all beside --help; both print the help.
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
         *text = parser.helpText() + exitStatusHelp();
         return ParseResult::Help;
     }
@@ -87,7 +88,27 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         *text = usageError(QStringLiteral("--raw and --no-raw exclude each other."), parser);
         return ParseResult::Error;
     }
-    // Each option keeps its last value: a repeated --make replaces, it does not add.
+    // A second --make would silently replace the first: refuse it rather than guess.
+    for (const QCommandLineOption* option : {&make, &model, &tsv, &html, &jobs}) {
+        if (parser.values(*option).size() > 1) {
+            const QString name = QStringLiteral("--") + option->names().constFirst();
+            *text = usageError(name + QStringLiteral(" can be given only once") +
+                                   (option == &make || option == &model
+                                        ? QStringLiteral("; separate the names with \",\" "
+                                                         "or \";\".")
+                                        : QStringLiteral(".")),
+                               parser);
+            return ParseResult::Error;
+        }
+    }
+    if (parser.isSet(exceptMake) && !parser.isSet(make)) {
+        *text = usageError(QStringLiteral("--except-make needs --make."), parser);
+        return ParseResult::Error;
+    }
+    if (parser.isSet(exceptModel) && !parser.isSet(model)) {
+        *text = usageError(QStringLiteral("--except-model needs --model."), parser);
+        return ParseResult::Error;
+    }
     const auto last = [&parser](const QCommandLineOption& option) {
         const QStringList values = parser.values(option);
         return values.isEmpty() ? QString() : values.last();

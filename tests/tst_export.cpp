@@ -17,6 +17,10 @@
 #include <array>
 #include <csignal>
 #include <memory>
+#include <thread>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -147,6 +151,10 @@ private slots:
     void missingFolderCreatesNothing();
     void directoryAsTargetFails_data();
     void directoryAsTargetFails();
+    void specialTargetsWrittenInPlace_data();
+    void specialTargetsWrittenInPlace();
+    void withFilterSuffix_data();
+    void withFilterSuffix();
     void constructionTouchesNoFile_data();
     void constructionTouchesNoFile();
     void failingDeviceReportsFailure_data();
@@ -556,6 +564,52 @@ void TestExport::directoryAsTargetFails()
              QStringList{"sub"});
 }
 
+void TestExport::specialTargetsWrittenInPlace_data()
+{
+    QTest::addColumn<QString>("kind"); // what the target is
+    QTest::addColumn<bool>("succeeds");
+    QTest::newRow("FIFO") << "fifo" << true;
+    QTest::newRow("null device") << "1:3" << true;
+    QTest::newRow("full device") << "1:7" << false;
+}
+
+void TestExport::specialTargetsWrittenInPlace()
+{
+    // Renaming a temporary file over a device node or FIFO would replace the node itself.
+    QFETCH(QString, kind);
+    QFETCH(bool, succeeds);
+    fill(Aperture, {{2.8f, 1}});
+    const QByteArray node = QFile::encodeName(path("target"));
+    QByteArray received;
+    std::thread reader;
+    if (kind == "fifo") {
+        QVERIFY(::mkfifo(node.constData(), 0600) == 0);
+        reader = std::thread([&] {
+            QFile in(path("target"));
+            if (in.open(QIODevice::ReadOnly))
+                received = in.readAll();
+        });
+    } else {
+        const QStringList numbers = kind.split(':');
+        if (::mknod(node.constData(), S_IFCHR | 0600,
+                    makedev(numbers[0].toUInt(), numbers[1].toUInt())) != 0)
+            QSKIP("making device nodes is not permitted here");
+    }
+    TABExporter exporter(path("target"));
+    exporter.sections = resultSections(tableSet());
+    QCOMPARE(exporter.write(), succeeds);
+    if (reader.joinable())
+        reader.join();
+    QCOMPARE(exporter.error(), succeeds ? ExportError::None : ExportError::WriteFailed);
+    struct stat info;
+    QVERIFY(::lstat(node.constData(), &info) == 0);
+    QVERIFY(kind == "fifo" ? S_ISFIFO(info.st_mode) : S_ISCHR(info.st_mode));
+    QCOMPARE(QDir(dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System),
+             QStringList{"target"});
+    if (kind == "fifo")
+        QVERIFY(received.startsWith("Lenstally\r\n"));
+}
+
 void TestExport::constructionTouchesNoFile_data()
 {
     fileMatchesDeviceOutput_data();
@@ -667,12 +721,43 @@ void TestExport::exporterForName_data()
     QTest::newRow("HTM") << "STATS.HTM" << true;
     QTest::newRow("Htm") << "stats.Htm" << true;
     QTest::newRow("bare .htm") << ".htm" << true;
-    QTest::newRow("html") << "stats.html" << false;
+    QTest::newRow("html") << "stats.html" << true;
+    QTest::newRow("HTML") << "STATS.HTML" << true;
     QTest::newRow("txt") << "stats.txt" << false;
     QTest::newRow("no extension") << "stats" << false;
     QTest::newRow("htm in the middle") << "stats.htm.txt" << false;
     QTest::newRow("htm without dot") << "statshtm" << false;
     QTest::newRow("empty") << "" << false;
+}
+
+void TestExport::withFilterSuffix_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("html filter") << "/d/stats"
+                                 << "HTML File (*.htm)"
+                                 << "/d/stats.htm";
+    QTest::newRow("text filter") << "/d/stats"
+                                 << "TAB Separated (*.txt)"
+                                 << "/d/stats.txt";
+    QTest::newRow("suffix kept") << "/d/stats.csv"
+                                 << "HTML File (*.htm)"
+                                 << "/d/stats.csv";
+    QTest::newRow("dotted folder") << "/d.x/stats"
+                                   << "TAB Separated (*.txt)"
+                                   << "/d.x/stats.txt";
+    QTest::newRow("no filter") << "/d/stats"
+                               << ""
+                               << "/d/stats";
+}
+
+void TestExport::withFilterSuffix()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, filter);
+    QFETCH(QString, result);
+    QCOMPARE(::withFilterSuffix(name, filter), result);
 }
 
 void TestExport::exporterForName()

@@ -14,6 +14,7 @@ private slots:
     void options();
     void refused_data();
     void refused();
+    void helpListsExitStatuses_data();
     void helpListsExitStatuses();
 };
 
@@ -36,16 +37,14 @@ void TestReportOptions::options_data()
     QTest::newRow("--make") << f + QStringList{"--make", "Canon; Nikon"} << "make"
                             << QVariant("Canon; Nikon");
     QTest::newRow("--make=") << f + QStringList{"--make=Sony"} << "make" << QVariant("Sony");
-    QTest::newRow("last --make wins")
-        << f + QStringList{"--make", "Sony", "--make", "Canon"} << "make" << QVariant("Canon");
     QTest::newRow("--except-make")
-        << f + QStringList{"--except-make"} << "exceptMake" << QVariant(true);
+        << f + QStringList{"--make", "Sony", "--except-make"} << "exceptMake" << QVariant(true);
     QTest::newRow("--model") << f + QStringList{"--model", "EOS 5D"} << "model"
                              << QVariant("EOS 5D");
     QTest::newRow("--except-model")
-        << f + QStringList{"--except-model"} << "exceptModel" << QVariant(true);
-    QTest::newRow("except-make alone leaves model")
-        << f + QStringList{"--except-make"} << "exceptModel" << QVariant(false);
+        << f + QStringList{"--model", "D90", "--except-model"} << "exceptModel" << QVariant(true);
+    QTest::newRow("except-make leaves model")
+        << f + QStringList{"--make", "Sony", "--except-make"} << "exceptModel" << QVariant(false);
     QTest::newRow("--tsv") << f + QStringList{"--tsv", "out.txt"} << "tsv" << QVariant("out.txt");
     QTest::newRow("--html -") << f + QStringList{"--html", "-"} << "html" << QVariant("-");
     QTest::newRow("--by-value") << f + QStringList{"--by-value"} << "byValue" << QVariant(true);
@@ -103,6 +102,16 @@ void TestReportOptions::refused_data()
     QTest::newRow("no jobs") << QStringList{"r", "a", "--jobs", "0"} << "--jobs";
     QTest::newRow("too many jobs") << QStringList{"r", "a", "--jobs", "9"} << "--jobs";
     QTest::newRow("empty export name") << QStringList{"r", "a", "--tsv", ""} << "--tsv";
+    QTest::newRow("--make twice") << QStringList{"r", "a", "--make", "Sony", "--make", "Canon"}
+                                  << "--make can be given only once";
+    QTest::newRow("--model twice")
+        << QStringList{"r", "a", "--model=A", "--model=B"} << "--model can be given only once";
+    QTest::newRow("--tsv twice") << QStringList{"r", "a", "--tsv", "x", "--tsv", "y"}
+                                 << "--tsv can be given only once";
+    QTest::newRow("--except-make alone")
+        << QStringList{"r", "a", "--except-make"} << "--except-make needs --make";
+    QTest::newRow("--except-model alone")
+        << QStringList{"r", "a", "--except-model"} << "--except-model needs --model";
     QTest::newRow("both exports to standard output")
         << QStringList{"r", "a", "--tsv", "-", "--html", "-"} << "\"-\"";
 }
@@ -118,13 +127,23 @@ void TestReportOptions::refused()
     QVERIFY2(text.contains("Usage:"), qPrintable(text));
 }
 
+void TestReportOptions::helpListsExitStatuses_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::newRow("--help") << "--help";
+    QTest::newRow("--help-all") << "--help-all"; // listed in the help, once refused as no folder
+    QTest::newRow("-h") << "-h";
+}
+
 void TestReportOptions::helpListsExitStatuses()
 {
+    QFETCH(QString, option);
     ReportOptions options;
     QString text;
-    QCOMPARE(parseReportOptions({"r", "--help"}, &options, &text), ParseResult::Help);
-    for (const char* line : {"3    No folder was specified", "4    Invalid Folder",
-                             "5    No files were found", "6    Could not open", "130"})
+    QCOMPARE(parseReportOptions({"r", option}, &options, &text), ParseResult::Help);
+    for (const char* line :
+         {"3    No folder was specified", "4    Invalid Folder", "5    No files were found",
+          "6    Could not open", "8    Could not read the folder", "130"})
         QVERIFY2(text.contains(line), line);
 }
 

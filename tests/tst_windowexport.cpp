@@ -56,6 +56,8 @@ private slots:
     void nothingToExport();
     void formatFollowsName_data();
     void formatFollowsName();
+    void nameWithoutSuffixTakesTheChosenType_data();
+    void nameWithoutSuffixTakesTheChosenType();
     void cancelWritesNothing();
     void failures_data();
     void failures();
@@ -67,7 +69,8 @@ private:
     void analyse(MainWindow* window);
     // Presses Export, types name into the file dialog (or cancels when name is empty) and
     // returns the text of the message box that follows, or "" when none appears.
-    QString exportAs(MainWindow* window, const QString& name);
+    // Saves under name with the dialog's file type filter chosen (the first when empty).
+    QString exportAs(MainWindow* window, const QString& name, const QString& filter = QString());
 
     QTemporaryDir dir;
     QString pictures;
@@ -91,7 +94,7 @@ void TestWindowExport::analyse(MainWindow* window)
     QTRY_VERIFY(start->isEnabled());
 }
 
-QString TestWindowExport::exportAs(MainWindow* window, const QString& name)
+QString TestWindowExport::exportAs(MainWindow* window, const QString& name, const QString& filter)
 {
     QString message;
     bool sawDialog = false;
@@ -119,6 +122,8 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name)
                 box->button(QMessageBox::Ok)->click();
             }
         });
+        if (!filter.isEmpty())
+            dialog->selectNameFilter(filter);
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
         static_cast<QDialog*>(dialog)->accept();
     });
@@ -151,9 +156,34 @@ void TestWindowExport::formatFollowsName_data()
     QTest::newRow(".htm") << "stats.htm" << true;
     QTest::newRow(".HTM") << "STATS.HTM" << true;
     QTest::newRow(".Htm") << "mixed.Htm" << true;
-    QTest::newRow(".html") << "stats.html" << false;
+    QTest::newRow(".html") << "stats.html" << true;
     QTest::newRow(".txt") << "stats.txt" << false;
-    QTest::newRow("no extension") << "stats" << false;
+}
+
+void TestWindowExport::nameWithoutSuffixTakesTheChosenType_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("HTML chosen") << "HTML File (*.htm)"
+                                 << "stats.htm";
+    QTest::newRow("text chosen") << "TAB Separated (*.txt)"
+                                 << "stats.txt";
+}
+
+void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
+{
+    QFETCH(QString, filter);
+    QFETCH(QString, written);
+    MainWindow window;
+    window.show();
+    analyse(&window);
+    QCOMPARE(exportAs(&window, dir.filePath("stats"), filter),
+             QStringLiteral("The export has been completed"));
+    QVERIFY(!QFileInfo::exists(dir.filePath("stats")));
+    QFile file(dir.filePath(written));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().contains("<table"), written.endsWith(".htm"));
+    file.remove();
 }
 
 void TestWindowExport::formatFollowsName()

@@ -79,10 +79,13 @@ void MainWindow::on_btnExport_clicked()
         QMessageBox::warning(this, windowTitle(), tr("Nothing to export"), QMessageBox::Ok);
         return;
     }
-    const QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Save Stats"), QString(), tr("HTML File (*.htm);;TAB Separated (*.txt)"));
+    QString filter;
+    QString fileName = QFileDialog::getSaveFileName(
+        this, tr("Save Stats"), QString(), tr("HTML File (*.htm);;TAB Separated (*.txt)"), &filter);
     if (fileName.size() <= 2)
         return;
+    // A name typed without a suffix takes the one of the file type chosen in the dialog.
+    fileName = withFilterSuffix(fileName, filter);
 
     std::unique_ptr<Exporter> exporter = createExporter(fileName);
     exporter->sections = resultSections(results->tableSet());
