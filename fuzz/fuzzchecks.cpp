@@ -116,7 +116,8 @@ QString checkExport(Exporter& exporter, const TableSet& tables, bool html)
     const QByteArray tail = html ? QByteArrayLiteral("</html>") : QByteArrayLiteral("\r\n");
     if (!out.startsWith(head) || !out.endsWith(tail))
         return QStringLiteral("export lacks its first or last line");
-    for (const StatTable* t : tables) {
+    for (int kind = 0; kind < ClassicKindCount; ++kind) {
+        const StatTable* t = tables[size_t(kind)];
         for (unsigned i = 0; i < t->rowCount(); ++i) {
             // The page escapes its labels, so a camera name cannot inject markup.
             const QString label = t->row(i)->label;
