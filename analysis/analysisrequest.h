@@ -4,6 +4,7 @@
 // One description of an analysis, shared by the window, the report and the tests: what
 // to read, how to filter it, and the start checks with their refusals.
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -13,11 +14,21 @@ struct AnalysisRequest
     bool jpeg = false;
     bool tiff = false;
     bool raw = true;
-    QString makeText; // a make field as typed ("Canon; Nikon")
+    bool heif = false; // HEIF, HEIC and AVIF
+    QString makeText;  // a make field as typed ("Canon; Nikon")
     bool exceptMake = false;
     QString modelText;
     bool exceptModel = false;
     int jobs = 0; // reading threads; 0: one per core, at most 8
+
+    // Counting options, all off by default.
+    bool estimate35mm = false; // estimate the 35 mm focal length for every camera
+    bool pairsOnce = false;    // count a shot saved as RAW and JPEG (or HEIF) once
+    QDate takenFrom;           // first day counted; null: open
+    QDate takenUntil;          // last day counted; null: open
+
+    // True when a date range is set (either end).
+    bool hasDateRange() const { return takenFrom.isValid() || takenUntil.isValid(); }
 
     // The lower-case extensions of the ticked formats.
     QStringList extensions() const;

@@ -20,7 +20,7 @@ void OutcomeCounts::add(PictureOutcome outcome)
 
 int OutcomeCounts::files() const
 {
-    return counted + filteredOut + unusable + unreadable;
+    return counted + filteredOut + unusable + unreadable + outsideDates + pairDuplicates;
 }
 
 QString OutcomeCounts::summary() const

@@ -21,7 +21,9 @@ struct OutcomeCounts
     int filteredOut = 0;
     int unusable = 0;
     int unreadable = 0;
-    int withMessages = 0; // files that drew library messages, whatever their outcome
+    int outsideDates = 0;   // left out by the date range
+    int pairDuplicates = 0; // second files of a shot counted once
+    int withMessages = 0;   // files that drew library messages, whatever their outcome
 
     // Counts one file's outcome.
     void add(PictureOutcome outcome);
