@@ -7,7 +7,7 @@
 
 QStringList AnalysisRequest::extensions() const
 {
-    return pictureExtensions(jpeg, tiff, raw);
+    return pictureExtensions(jpeg, tiff, raw, heif);
 }
 
 int AnalysisRequest::readingJobs() const

@@ -1,5 +1,6 @@
 #include "analysis/exifaccess.h"
 
+#include "analysis/bmffprefix.h"
 #include "analysis/exiv2compat.h"
 #include "analysis/logging.h"
 
@@ -49,7 +50,7 @@ void logToCategory(int level, const char* message)
 
 template <typename Open> ImagePtr openAndRead(Open open, const QByteArray& bytes = QByteArray())
 {
-    installLogHandler();
+    prepareForThreads();
     try {
         ImagePtr image(open().release(), ImageDeleter{bytes});
         if (!image)
@@ -131,7 +132,10 @@ void prepareForThreads()
 {
     installLogHandler();
     static std::once_flag once;
-    std::call_once(once, [] { Exiv2::XmpParser::initialize(); });
+    std::call_once(once, [] {
+        Exiv2::XmpParser::initialize();
+        exiv2compat::enableBmff();
+    });
 }
 
 namespace {
@@ -200,6 +204,53 @@ bool mayBePicture(const QString& path)
 
 namespace {
 
+// The bytes of an ISO base media file that its metadata is read from, or false when its
+// box structure is damaged or a read fails.
+bool bmffBytes(const QByteArray& whole, QByteArray* bytes)
+{
+    return bmff::metadataPrefix(
+        whole.size(),
+        [&whole](qint64 offset, qint64 length, QByteArray* out) {
+            *out = whole.mid(qsizetype(offset), qsizetype(length));
+            return true;
+        },
+        bytes);
+}
+
+#if defined(Q_OS_UNIX)
+// For a big file: true when it is an ISO base media file, with bytes or ok set as
+// bmffBytes does; false when it is not one (or cannot be opened) and goes to Exiv2 by name.
+bool readBigBmff(const QByteArray& nativePath, long long size, QByteArray* bytes, bool* ok)
+{
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    const auto readAt = [fd](qint64 offset, qint64 length, QByteArray* out) {
+        out->resize(qsizetype(length));
+        qint64 done = 0;
+        while (done < length) {
+            const ssize_t got =
+                ::pread(fd, out->data() + done, size_t(length - done), off_t(offset + done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return false;
+            if (got == 0)
+                break;
+            done += got;
+        }
+        out->truncate(qsizetype(done));
+        return true;
+    };
+    QByteArray head;
+    bool isBmff = readAt(0, 16, &head) && bmff::isBmff(head.constData(), std::size_t(head.size()));
+    if (isBmff)
+        *ok = bmff::metadataPrefix(size, readAt, bytes);
+    ::close(fd);
+    return isBmff;
+}
+#endif
+
 ImagePtr openFileUnguarded(const QString& path)
 {
     // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
@@ -209,20 +260,40 @@ ImagePtr openFileUnguarded(const QString& path)
     long long size = 0;
     if (!statPicture(native, &size))
         return nullptr;
-    if (size <= kReadWholeUpTo && !readWhole(native, size, &bytes))
+    bool inMemory = size <= kReadWholeUpTo;
+    if (inMemory && !readWhole(native, size, &bytes))
         return nullptr;
-    const bool inMemory = size <= kReadWholeUpTo;
+    if (!inMemory) {
+        bool ok = false;
+        inMemory = readBigBmff(native, size, &bytes, &ok);
+        if (inMemory && !ok)
+            return nullptr;
+    } else if (bmff::isBmff(bytes.constData(), std::size_t(bytes.size()))) {
+        QByteArray whole;
+        whole.swap(bytes);
+        if (!bmffBytes(whole, &bytes))
+            return nullptr;
+    }
 #else
     if (!mayBePicture(path))
         return nullptr;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return nullptr;
-    const bool inMemory = file.size() <= kReadWholeUpTo;
+    // Without pread, an ISO base media file is read whole.
+    QByteArray head = file.peek(16);
+    const bool isBmff = bmff::isBmff(head.constData(), std::size_t(head.size()));
+    const bool inMemory = isBmff || file.size() <= kReadWholeUpTo;
     if (inMemory) {
         bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return nullptr;
+        if (isBmff) {
+            QByteArray whole;
+            whole.swap(bytes);
+            if (!bmffBytes(whole, &bytes))
+                return nullptr;
+        }
     }
     file.close();
 #endif
@@ -249,6 +320,21 @@ ImagePtr openFile(const QString& path)
 
 ImagePtr openBuffer(const unsigned char* data, std::size_t size)
 {
+    if (bmff::isBmff(reinterpret_cast<const char*>(data), size)) {
+        try {
+            const QByteArray whole =
+                QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+            QByteArray bytes;
+            if (!bmffBytes(whole, &bytes))
+                return nullptr;
+            const auto* prefix = reinterpret_cast<const unsigned char*>(bytes.constData());
+            const std::size_t length = std::size_t(bytes.size());
+            return openAndRead([prefix, length] { return exiv2compat::openImage(prefix, length); },
+                               bytes);
+        } catch (...) {
+            return nullptr;
+        }
+    }
     return openAndRead([data, size] { return exiv2compat::openImage(data, size); });
 }
 

@@ -38,6 +38,22 @@ inline std::unique_ptr<Exiv2::Image> openImage(const unsigned char* data, std::s
 #endif
 }
 
+// A new, empty JPEG file at path (0.28 made the image type an enum class).
+inline std::unique_ptr<Exiv2::Image> createJpeg(const std::string& path)
+{
+    return std::unique_ptr<Exiv2::Image>(
+        Exiv2::ImageFactory::create(Exiv2::ImageType::jpeg, path).release());
+}
+
+// Lets Exiv2 read ISO base media files (HEIF, AVIF, CR3): off in 0.27 until asked for, on
+// by default in 0.28. Call once before any reading thread starts.
+inline void enableBmff()
+{
+#if !EXIV2_TEST_VERSION(0, 28, 0) && defined(EXV_ENABLE_BMFF)
+    Exiv2::enableBMFF(true);
+#endif
+}
+
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

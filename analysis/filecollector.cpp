@@ -19,7 +19,7 @@
 #include <vector>
 #endif
 
-QStringList pictureExtensions(bool jpeg, bool tiff, bool raw)
+QStringList pictureExtensions(bool jpeg, bool tiff, bool raw, bool heif)
 {
     QStringList list;
     if (jpeg)
@@ -38,7 +38,11 @@ QStringList pictureExtensions(bool jpeg, bool tiff, bool raw)
              << QStringLiteral("orf") << QStringLiteral("ptx") << QStringLiteral("pef")
              << QStringLiteral("pxn") << QStringLiteral("r3d") << QStringLiteral("raf")
              << QStringLiteral("raw") << QStringLiteral("rw2") << QStringLiteral("rwl")
-             << QStringLiteral("rwz") << QStringLiteral("x3f");
+             << QStringLiteral("rwz") << QStringLiteral("x3f") << QStringLiteral("cr3");
+    }
+    if (heif) {
+        list << QStringLiteral("heic") << QStringLiteral("heif") << QStringLiteral("hif")
+             << QStringLiteral("avif");
     }
     return list;
 }

@@ -3,8 +3,9 @@
 
 #include <QStringList>
 
-// The lower-case extensions (without dot) of the ticked formats: JPEG, TIFF, then RAW.
-QStringList pictureExtensions(bool jpeg, bool tiff, bool raw);
+// The lower-case extensions (without dot) of the ticked formats: JPEG, TIFF, RAW, then
+// HEIF (HEIC and AVIF included).
+QStringList pictureExtensions(bool jpeg, bool tiff, bool raw, bool heif = false);
 
 // The absolute paths of the files below folder whose suffix is one of extensions,
 // ignoring case: the folder's own files first, then each non-hidden subfolder's, at

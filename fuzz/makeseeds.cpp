@@ -52,6 +52,14 @@ bool writePictureSeeds(const QString& dir)
         ok &= save(dir, name + QStringLiteral(".jpg"), pictureBytes(Format::Jpeg, v.tags));
         ok &= save(dir, name + QStringLiteral(".tif"), pictureBytes(Format::Tiff, v.tags));
     }
+    // ISO base media files: their box structure is read before Exiv2 sees them.
+    const QList<Tag> lens =
+        typicalTags() << Tag::textTag(QStringLiteral("Exif.Photo.LensModel"), QStringLiteral("L"));
+    ok &= save(dir, QStringLiteral("typical.heic"), pictureBytes(Format::Heif, lens));
+    ok &= save(dir, QStringLiteral("typical.avif"), pictureBytes(Format::Avif, typicalTags()));
+    ok &= save(dir, QStringLiteral("typical.cr3"), pictureBytes(Format::Cr3, lens));
+    const QByteArray heif = pictureBytes(Format::Heif, typicalTags());
+    ok &= save(dir, QStringLiteral("truncated.heic"), heif.left(heif.size() / 2));
     return ok;
 }
 

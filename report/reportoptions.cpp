@@ -26,6 +26,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     const QCommandLineOption tiff(QStringLiteral("tiff"), QStringLiteral("Analyse TIFF files."));
     const QCommandLineOption raw(QStringLiteral("raw"),
                                  QStringLiteral("Analyse camera RAW files (the default)."));
+    const QCommandLineOption heif(QStringLiteral("heif"),
+                                  QStringLiteral("Analyse HEIF, HEIC and AVIF files."));
     const QCommandLineOption noRaw(QStringLiteral("no-raw"),
                                    QStringLiteral("Do not analyse camera RAW files."));
     const QCommandLineOption make(QStringLiteral("make"),
@@ -60,8 +62,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     const QCommandLineOption jobs(
         QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
         QStringLiteral("N"));
-    parser.addOptions({jpeg, tiff, raw, noRaw, make, exceptMake, model, exceptModel, tsv, html,
-                       byValue, quiet, verbose, jobs});
+    parser.addOptions({jpeg, tiff, raw, noRaw, heif, make, exceptMake, model, exceptModel, tsv,
+                       html, byValue, quiet, verbose, jobs});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -118,6 +120,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     result.analysis.jpeg = parser.isSet(jpeg);
     result.analysis.tiff = parser.isSet(tiff);
     result.analysis.raw = !parser.isSet(noRaw);
+    result.analysis.heif = parser.isSet(heif);
     result.analysis.makeText = last(make);
     result.analysis.exceptMake = parser.isSet(exceptMake);
     result.analysis.modelText = last(model);

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 namespace testpictures {
 
@@ -85,20 +86,114 @@ void setTag(Exiv2::ExifData& data, const Tag& tag)
     }
 }
 
+QByteArray bigEndian32(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray bigEndian16(quint16 value)
+{
+    QByteArray bytes(2, '\0');
+    qToBigEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray ftyp(const char* brand)
+{
+    return box("ftyp", QByteArray(brand, 4) + bigEndian32(0) + QByteArray(brand, 4) +
+                           QByteArray("mif1", 4));
+}
+
+// ftyp, meta (hdlr, iinf naming item 1 "Exif", iloc pointing at it), and an mdat
+// holding the item: a 4-byte offset to the TIFF header, then the TIFF block.
+QByteArray heifBytes(const char* brand, const QList<Tag>& tags, int pictureData)
+{
+    const QByteArray item = bigEndian32(0) + tiffBlock(tags);
+    const QByteArray picture(pictureData, '\x55');
+    const QByteArray fullBoxHeader = bigEndian32(0); // version 0, no flags
+    const QByteArray hdlr =
+        box("hdlr", fullBoxHeader + bigEndian32(0) + QByteArray("pict", 4) + QByteArray(13, '\0'));
+    const QByteArray infe = box("infe", bigEndian32(0x02000000) + bigEndian16(1) + bigEndian16(0) +
+                                            QByteArray("Exif", 4) + QByteArray(1, '\0'));
+    const QByteArray iinf = box("iinf", fullBoxHeader + bigEndian16(1) + infe);
+    // The item's offset is absolute; it is known once the sizes before mdat are.
+    auto iloc = [&](quint32 offset) {
+        return box("iloc", fullBoxHeader + QByteArray("\x44\x00", 2) + bigEndian16(1) +
+                               bigEndian16(1) + bigEndian16(0) + bigEndian16(1) +
+                               bigEndian32(offset) + bigEndian32(quint32(item.size())));
+    };
+    const QByteArray head = ftyp(brand);
+    const int metaSize = box("meta", fullBoxHeader + hdlr + iinf + iloc(0)).size();
+    const quint32 offset = quint32(head.size() + metaSize + 8 + picture.size());
+    return head + box("meta", fullBoxHeader + hdlr + iinf + iloc(offset)) +
+           box("mdat", picture + item);
+}
+
+// ftyp "crx ", then moov holding Canon's uuid box with CMT1 (IFD0) and CMT2 (Exif IFD),
+// then an mdat standing in for the picture data.
+QByteArray cr3Bytes(const QList<Tag>& tags, int pictureData)
+{
+    QList<Tag> ifd0;
+    QList<Tag> exifIfd;
+    for (const Tag& tag : tags)
+        (tag.key.startsWith(QLatin1String("Exif.Image.")) ? ifd0 : exifIfd).append(tag);
+    static const char canonUuid[] =
+        "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48";
+    const QByteArray uuid = box("uuid", QByteArray(canonUuid, 16) + box("CMT1", tiffBlock(ifd0)) +
+                                            box("CMT2", tiffBlock(exifIfd, true)));
+    return ftyp("crx ") + box("moov", uuid) + box("mdat", QByteArray(pictureData, '\x55'));
+}
+
 } // namespace
 
-bool writePicture(const QString& path, Format format, const QList<Tag>& tags)
+QByteArray box(const char* type, const QByteArray& payload)
+{
+    return bigEndian32(quint32(payload.size() + 8)) + QByteArray(type, 4) + payload;
+}
+
+QByteArray tiffBlock(const QList<Tag>& tags, bool exifIfdFirst)
+{
+    Exiv2::ExifData data;
+    for (const Tag& tag : tags) {
+        if (exifIfdFirst && tag.key.startsWith(QLatin1String("Exif.Photo."))) {
+            // The value keeps the type of the Exif IFD's tag under IFD0's number.
+            Exiv2::ExifData one;
+            setTag(one, tag);
+            const Exiv2::Exifdatum& datum = *one.begin();
+            data.add(Exiv2::ExifKey(datum.tag(), "Image"), &datum.value());
+        } else {
+            setTag(data, tag);
+        }
+    }
+    Exiv2::Blob blob;
+    Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, data);
+    return QByteArray(reinterpret_cast<const char*>(blob.data()), qsizetype(blob.size()));
+}
+
+bool writePicture(const QString& path, Format format, const QList<Tag>& tags, int pictureData)
 {
     try {
+        switch (format) {
+        case Format::Heif:
+            return writeBytes(path, heifBytes("heic", tags, pictureData));
+        case Format::Avif:
+            return writeBytes(path, heifBytes("avif", tags, pictureData));
+        case Format::Cr3:
+            return writeBytes(path, cr3Bytes(tags, pictureData));
+        case Format::Jpeg:
+        case Format::Tiff:
+            break;
+        }
         const std::string native = QFile::encodeName(path).toStdString();
-        const int type = Exiv2::ImageType::jpeg;
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
         std::unique_ptr<Exiv2::Image> image;
         if (format == Format::Jpeg) {
-            image.reset(Exiv2::ImageFactory::create(type, native).release());
+            image = exiv2compat::createJpeg(native);
         } else {
             // Exiv2 cannot create a TIFF from nothing: start from a header and one
             // 1 x 1 strip, then let it write the tags.

@@ -12,7 +12,10 @@ namespace testpictures {
 enum class Format
 {
     Jpeg,
-    Tiff
+    Tiff,
+    Heif, // HEIF with brand "heic": the Exif block as an item of the meta box
+    Avif, // the same layout with brand "avif"
+    Cr3,  // Canon CR3: IFD0 in a CMT1 box, the Exif IFD in CMT2, inside moov
 };
 
 // One Exif tag to write: as text in the tag's usual type ("50/1", "200"), or as a
@@ -43,11 +46,21 @@ QList<Tag> typicalTags(const QString& make = QStringLiteral("Canon"),
 QList<Tag> withTag(QList<Tag> tags, const QString& key, const Tag& tag);
 QList<Tag> withoutTag(QList<Tag> tags, const QString& key);
 
-// Writes a picture of the format carrying the tags to path; false on failure.
-bool writePicture(const QString& path, Format format, const QList<Tag>& tags);
+// Writes a picture of the format carrying the tags to path; false on failure. An ISO base
+// media file gets pictureData bytes standing in for the picture in its mdat box, before
+// the Exif item of a HEIF file.
+bool writePicture(const QString& path, Format format, const QList<Tag>& tags,
+                  int pictureData = 64);
 
 // The bytes of a JPEG or TIFF picture carrying the tags (empty on failure).
 QByteArray pictureBytes(Format format, const QList<Tag>& tags);
+
+// One ISO base media box: a 32-bit size, the four-character type, the payload.
+QByteArray box(const char* type, const QByteArray& payload);
+
+// A TIFF block ("II*") carrying the tags, as an Exif item or a CMT box holds it; tags of
+// the Exif IFD are moved to IFD0 when exifIfdFirst is set (what a CMT2 box holds).
+QByteArray tiffBlock(const QList<Tag>& tags, bool exifIfdFirst = false);
 
 // Writes raw bytes to path; false on failure.
 bool writeBytes(const QString& path, const QByteArray& bytes);

@@ -77,13 +77,22 @@ void TestFileCollector::extensions_data()
     QTest::addColumn<bool>("jpeg");
     QTest::addColumn<bool>("tiff");
     QTest::addColumn<bool>("raw");
+    QTest::addColumn<bool>("heif");
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("first");
-    QTest::newRow("none") << false << false << false << 0 << QString();
-    QTest::newRow("jpeg") << true << false << false << 2 << "jpg";
-    QTest::newRow("tiff") << false << true << false << 2 << "tif";
-    QTest::newRow("raw") << false << false << true << 35 << "3rf";
-    QTest::newRow("all") << true << true << true << 39 << "jpg";
+    QTest::addColumn<QString>("last");
+    QTest::newRow("none") << false << false << false << false << 0 << QString() << QString();
+    QTest::newRow("jpeg") << true << false << false << false << 2 << "jpg"
+                          << "jpeg";
+    QTest::newRow("tiff") << false << true << false << false << 2 << "tif"
+                          << "tiff";
+    // CR3 comes after the older RAW formats, whose order stays.
+    QTest::newRow("raw") << false << false << true << false << 36 << "3rf"
+                         << "cr3";
+    QTest::newRow("heif") << false << false << false << true << 4 << "heic"
+                          << "avif";
+    QTest::newRow("all") << true << true << true << true << 44 << "jpg"
+                         << "avif";
 }
 
 void TestFileCollector::extensions()
@@ -91,11 +100,14 @@ void TestFileCollector::extensions()
     QFETCH(bool, jpeg);
     QFETCH(bool, tiff);
     QFETCH(bool, raw);
+    QFETCH(bool, heif);
     QFETCH(int, count);
     QFETCH(QString, first);
-    QStringList list = pictureExtensions(jpeg, tiff, raw);
+    QFETCH(QString, last);
+    QStringList list = pictureExtensions(jpeg, tiff, raw, heif);
     QCOMPARE(list.size(), count);
     QCOMPARE(list.value(0), first);
+    QCOMPARE(list.isEmpty() ? QString() : list.last(), last);
     QCOMPARE(list.removeDuplicates(), 0);
     for (const QString& ext : list)
         QCOMPARE(ext, ext.toLower());

@@ -87,6 +87,7 @@ void TestMainWindowForm::objects_data()
         {"chkJPEG", "QCheckBox", "groupBox"},
         {"chkTIFF", "QCheckBox", "groupBox"},
         {"chkRAW", "QCheckBox", "groupBox"},
+        {"chkHEIF", "QCheckBox", "groupBox"},
         {"groupBox_2", "QGroupBox", "centralWidget"},
         {"gridLayout_9", "QGridLayout", "groupBox_2"},
         {"gridLayout_3", "QGridLayout", "gridLayout_9"},
@@ -185,6 +186,9 @@ void TestMainWindowForm::texts_data()
     QTest::newRow("chkRAW") << "text"
                             << "RAW"
                             << "Analyze RAW files";
+    QTest::newRow("chkHEIF") << "text"
+                             << "&HEIF"
+                             << "Analyze HEIF, HEIC and AVIF files (phones and recent cameras)";
     QTest::newRow("groupBox_2") << "title"
                                 << "Filter (comma separated)"
                                 << "";
@@ -328,6 +332,7 @@ void TestMainWindowForm::initialState()
     QVERIFY(!child<QCheckBox>("chkJPEG")->isChecked());
     QVERIFY(!child<QCheckBox>("chkTIFF")->isChecked());
     QVERIFY(child<QCheckBox>("chkRAW")->isChecked());
+    QVERIFY(!child<QCheckBox>("chkHEIF")->isChecked());
     QVERIFY(!child<QCheckBox>("chkExceptMake")->isChecked());
     QVERIFY(!child<QCheckBox>("chkExceptModel")->isChecked());
     QVERIFY(!child<QGroupBox>("groupBox")->isFlat());
@@ -343,8 +348,8 @@ void TestMainWindowForm::initialState()
     QCOMPARE(child<QTabWidget>("tabWidget")->count(), 8);
     QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
     for (const char* name : {"txtFolderName", "btnBrowse", "chkJPEG", "chkTIFF", "chkRAW",
-                             "txtMake", "txtModel", "chkExceptMake", "chkExceptModel", "btnStart",
-                             "btnExport", "btnClose", "btnAbout", "tabWidget"})
+                             "chkHEIF", "txtMake", "txtModel", "chkExceptMake", "chkExceptModel",
+                             "btnStart", "btnExport", "btnClose", "btnAbout", "tabWidget"})
         QVERIFY2(child<QWidget>(name)->isEnabled(), name);
     QVERIFY(window->menuWidget() == nullptr);
     QVERIFY(window->findChild<QStatusBar*>() == nullptr);

@@ -200,6 +200,8 @@ private slots:
     void noProgressLineWithoutTerminal();
     void summaryAndLibraryMessages_data();
     void summaryAndLibraryMessages();
+    void heifAndCr3AmongJpegs_data();
+    void heifAndCr3AmongJpegs();
     void progressLineOnTerminal_data();
     void progressLineOnTerminal();
     void interruption_data();
@@ -442,6 +444,49 @@ void TestReport::summaryAndLibraryMessages()
         QVERIFY2(lines[i].startsWith(errLines[i]), qPrintable(run.err));
     if (!options.contains("--verbose"))
         QCOMPARE(lines.size(), errLines.size());
+}
+
+void TestReport::heifAndCr3AmongJpegs_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QStringList>("cameras");
+    QTest::newRow("RAW only") << QStringList{} << "1 files: 1 counted, 0 filtered out"
+                              << QStringList{"Canon - Canon EOS R"};
+    QTest::newRow("HEIF and RAW")
+        << QStringList{"--heif"}
+        << "4 files: 3 counted, 0 filtered out, 0 without usable data, 1 unreadable"
+        << QStringList{"Canon - Canon EOS R", "Apple - iPhone 12", "Google - Pixel 8"};
+    QTest::newRow("JPEG and HEIF")
+        << QStringList{"--jpeg", "--heif", "--no-raw"}
+        << "4 files: 3 counted, 0 filtered out, 0 without usable data, 1 unreadable"
+        << QStringList{"Apple - iPhone 12", "Google - Pixel 8", "NIKON - D750"};
+}
+
+void TestReport::heifAndCr3AmongJpegs()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, summary);
+    QFETCH(QStringList, cameras);
+    const QString folder = dir.filePath("phones");
+    if (!QFileInfo::exists(folder)) {
+        QDir().mkpath(folder + "/2024");
+        QVERIFY(writePicture(folder + "/IMG_0001.HEIC", Format::Heif,
+                             typicalTags("Apple", "iPhone 12")));
+        QVERIFY(writePicture(folder + "/2024/PXL_1.avif", Format::Avif,
+                             typicalTags("Google", "Pixel 8")));
+        QVERIFY(writePicture(folder + "/2024/IMG_2.CR3", Format::Cr3,
+                             typicalTags("Canon", "Canon EOS R")));
+        QVERIFY(writePicture(folder + "/DSC_3.jpg", Format::Jpeg, typicalTags("NIKON", "D750")));
+        QVERIFY(
+            writeBytes(folder + "/cut.heif", pictureBytes(Format::Heif, typicalTags()).left(100)));
+    }
+    const Run run = runReport(QStringList{folder} + options);
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.err.startsWith(summary.toUtf8()), run.err.constData());
+    for (const QString& camera : cameras)
+        QVERIFY2(run.out.contains(camera.toUtf8()), run.out.constData());
+    QCOMPARE(run.out.count(" - "), cameras.size()); // no other camera was counted
 }
 
 void TestReport::interruption_data()

@@ -32,6 +32,8 @@ void TestReportOptions::options_data()
     QTest::newRow("--jpeg") << f + QStringList{"--jpeg"} << "jpeg" << QVariant(true);
     QTest::newRow("--jpeg keeps RAW") << f + QStringList{"--jpeg"} << "raw" << QVariant(true);
     QTest::newRow("--tiff") << f + QStringList{"--tiff"} << "tiff" << QVariant(true);
+    QTest::newRow("no HEIF by default") << f << "heif" << QVariant(false);
+    QTest::newRow("--heif") << f + QStringList{"--heif"} << "heif" << QVariant(true);
     QTest::newRow("--no-raw") << f + QStringList{"--no-raw"} << "raw" << QVariant(false);
     QTest::newRow("--raw") << f + QStringList{"--raw"} << "raw" << QVariant(true);
     QTest::newRow("--make") << f + QStringList{"--make", "Canon; Nikon"} << "make"
@@ -66,6 +68,7 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"jpeg", o.analysis.jpeg},
         {"tiff", o.analysis.tiff},
         {"raw", o.analysis.raw},
+        {"heif", o.analysis.heif},
         {"make", o.analysis.makeText},
         {"exceptMake", o.analysis.exceptMake},
         {"model", o.analysis.modelText},

@@ -158,6 +158,7 @@ private slots:
     void refusals();
     void collectsAndShowsResults();
     void unknown35mm();
+    void heifBoxTakesPhonePictures();
     void filters_data();
     void filters();
     void utf8MakeReadAsWritten();
@@ -325,6 +326,22 @@ void TestWindowAnalysis::collectsAndShowsResults()
              QStringList({"50|3|75.00", "200|1|25.00"}));
 }
 
+void TestWindowAnalysis::heifBoxTakesPhonePictures()
+{
+    const QString folder = dir.filePath(QStringLiteral("phone"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writePicture(folder + "/IMG_1.HEIC", Format::Heif, typicalTags("Apple", "iPhone 12")));
+    QVERIFY(writePicture(folder + "/IMG_2.cr3", Format::Cr3, typicalTags("Canon", "Canon EOS R")));
+    widget<QCheckBox>("chkRAW")->setChecked(false);
+    widget<QCheckBox>("chkHEIF")->setChecked(true);
+    start(folder);
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")),
+             QStringList({"Apple - iPhone 12|1|100.00"}));
+    widget<QCheckBox>("chkRAW")->setChecked(true);
+    start(folder);
+    QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("2"));
+}
+
 void TestWindowAnalysis::unknown35mm()
 {
     // No 35 mm tag and a camera whose crop factor cannot be estimated: the table keeps
@@ -399,8 +416,7 @@ void TestWindowAnalysis::utf8MakeReadAsWritten()
     QVERIFY(writeTyped(dir.filePath("utf8/a.jpg"), make, "GR", "18/1"));
     widget<QCheckBox>("chkJPEG")->setChecked(true);
     start(dir.filePath(QStringLiteral("utf8")));
-    QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")),
-             QStringList{make + " - GR|1|100.00"});
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")), QStringList{make + " - GR|1|100.00"});
 }
 
 void TestWindowAnalysis::browse_data()

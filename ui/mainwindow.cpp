@@ -134,6 +134,7 @@ void MainWindow::on_btnStart_clicked()
     request.jpeg = ui->chkJPEG->isChecked();
     request.tiff = ui->chkTIFF->isChecked();
     request.raw = ui->chkRAW->isChecked();
+    request.heif = ui->chkHEIF->isChecked();
     request.makeText = ui->txtMake->text();
     request.exceptMake = ui->chkExceptMake->isChecked();
     request.modelText = ui->txtModel->text();

@@ -1,0 +1,34 @@
+#ifndef LENSTALLY_BMFFPREFIX_H
+#define LENSTALLY_BMFFPREFIX_H
+
+// ISO base media files (HEIF, HEIC, AVIF, CR3) hold their metadata in a few boxes near the
+// start and the picture in a big "mdat" box. Exiv2 copies every box it meets, nested ones
+// again at every level, and trusts their sizes; so these files reach it as the part it
+// needs, after a bounded walk over their box structure.
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <functional>
+
+namespace bmff {
+
+// True when a file beginning with these bytes is read by Exiv2 as an ISO base media file:
+// "ftyp" at offset 4 with a brand other than QuickTime's "qt  ", or a JPEG XL container.
+bool isBmff(const char* head, std::size_t size);
+
+// Reads up to length bytes at offset (fewer only at the end of the file); false on error.
+using ReadAt = std::function<bool(qint64 offset, qint64 length, QByteArray* bytes)>;
+
+// The bytes of a file of fileSize bytes that Exiv2 reads the same metadata from as from
+// the whole file: the boxes up to the last one it reads something from, then an "mdat"
+// box with the Exif and XMP items that lay beyond them, their offsets changed to match.
+// False when the box structure is damaged (a size of 0, below its header or beyond its
+// parent, containers nested over 8 deep or over 16 MiB, an item over 16 MiB, metadata
+// beyond the first 256 MiB, more than 65,536 boxes) or a read fails.
+bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix);
+
+} // namespace bmff
+
+#endif
