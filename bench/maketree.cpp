@@ -1,5 +1,7 @@
-// Writes the benchmark's synthetic picture tree: bench-maketree FOLDER FILES.
+// Writes the benchmark's synthetic picture tree: bench-maketree FOLDER FILES [bmff].
 // A few hundred distinct pictures are made once in memory and written under many names.
+// With "bmff" the JPEGs become HEIC files and the TIFF-based ones CR3 files, for the
+// throughput of ISO base media files beside the classic formats.
 
 #include "testpictures.h"
 
@@ -10,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 using namespace testpictures;
 
@@ -68,8 +71,9 @@ QList<Tag> variedTags(int i)
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3 || std::atoi(argv[2]) <= 0) {
-        std::fprintf(stderr, "usage: %s FOLDER FILES\n", argv[0]);
+    const bool bmff = argc == 4 && std::string(argv[3]) == "bmff";
+    if ((argc != 3 && !bmff) || std::atoi(argv[2]) <= 0) {
+        std::fprintf(stderr, "usage: %s FOLDER FILES [bmff]\n", argv[0]);
         return 2;
     }
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -77,8 +81,8 @@ int main(int argc, char* argv[])
     QList<QByteArray> jpegs;
     QList<QByteArray> tiffs;
     for (int i = 0; i < distinct; ++i) {
-        jpegs.append(pictureBytes(Format::Jpeg, variedTags(i)));
-        tiffs.append(pictureBytes(Format::Tiff, variedTags(i)));
+        jpegs.append(pictureBytes(bmff ? Format::Heif : Format::Jpeg, variedTags(i)));
+        tiffs.append(pictureBytes(bmff ? Format::Cr3 : Format::Tiff, variedTags(i)));
         if (jpegs.last().isEmpty() || tiffs.last().isEmpty()) {
             std::fprintf(stderr, "could not make picture %d\n", i);
             return 1;
@@ -100,8 +104,11 @@ int main(int argc, char* argv[])
                 return 1;
             }
         }
-        const QString extension = QString::fromLatin1(pick(extensions, n));
+        QString extension = QString::fromLatin1(pick(extensions, n));
         const QString lower = extension.toLower();
+        if (bmff && lower != QLatin1String("txt"))
+            extension = lower.startsWith(QLatin1String("jp")) ? QStringLiteral("heic")
+                                                              : QStringLiteral("cr3");
         const QByteArray& bytes =
             lower == QLatin1String("txt")
                 ? other
