@@ -15,6 +15,12 @@ void OutcomeCounts::add(PictureOutcome outcome)
     case PictureOutcome::Unreadable:
         ++unreadable;
         break;
+    case PictureOutcome::OutsideDates:
+        ++outsideDates;
+        break;
+    case PictureOutcome::PairDuplicate:
+        ++pairDuplicates;
+        break;
     }
 }
 
@@ -23,15 +29,20 @@ int OutcomeCounts::files() const
     return counted + filteredOut + unusable + unreadable + outsideDates + pairDuplicates;
 }
 
-QString OutcomeCounts::summary() const
+QString OutcomeCounts::summary(bool withPairs, bool withDates) const
 {
-    return QStringLiteral("%1 files: %2 counted, %3 filtered out, %4 without usable data, "
-                          "%5 unreadable")
-        .arg(files())
-        .arg(counted)
-        .arg(filteredOut)
-        .arg(unusable)
-        .arg(unreadable);
+    QString text = QStringLiteral("%1 files: %2 counted, %3 filtered out, %4 without usable "
+                                  "data, %5 unreadable")
+                       .arg(files())
+                       .arg(counted)
+                       .arg(filteredOut)
+                       .arg(unusable)
+                       .arg(unreadable);
+    if (withPairs)
+        text += QStringLiteral(", %1 pair duplicates").arg(pairDuplicates);
+    if (withDates)
+        text += QStringLiteral(", %1 outside the dates").arg(outsideDates);
+    return text;
 }
 
 TableSet AnalysisResult::tableSet()

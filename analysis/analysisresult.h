@@ -29,8 +29,9 @@ struct OutcomeCounts
     void add(PictureOutcome outcome);
     // The number of files counted in some outcome.
     int files() const;
-    // "186 files: 66 counted, 0 filtered out, 100 without usable data, 20 unreadable".
-    QString summary() const;
+    // "186 files: 66 counted, 0 filtered out, 100 without usable data, 20 unreadable",
+    // then ", P pair duplicates" and ", D outside the dates" when asked for.
+    QString summary(bool withPairs = false, bool withDates = false) const;
 };
 
 class AnalysisResult

@@ -2,6 +2,7 @@
 
 #include "analysis/analysisrequest.h"
 #include "analysis/analysisresult.h"
+#include "analysis/countingoptions.h"
 #include "analysis/logging.h"
 #include "analysis/makefilter.h"
 #include "analysis/modelfilter.h"
@@ -9,6 +10,11 @@
 #include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
 #include "analysis/threadsanitizer.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <vector>
 
 EntryReader::EntryReader() : jobs(defaultJobCount()) {}
 
@@ -29,6 +35,11 @@ void EntryReader::configure(const AnalysisRequest& request, AnalysisResult* targ
         modelFilter->except = request.exceptModel;
         addFilter(modelFilter.get());
     }
+    estimate35mm = request.estimate35mm;
+    pairsOnce = request.pairsOnce;
+    dateRange = request.hasDateRange();
+    takenFrom = request.takenFrom;
+    takenUntil = request.takenUntil;
     result = target;
     for (int kind = 0; kind < StatKindCount; ++kind)
         setTable(StatKind(kind), &target->table(StatKind(kind)));
@@ -77,30 +88,105 @@ void EntryReader::run()
     tsanRelease(this);
 }
 
+void EntryReader::apply(const QString& path, PictureOutcome outcome, const PictureValues& values)
+{
+    try {
+        if (outcome == PictureOutcome::Counted)
+            addToTables(values, tables);
+        if (result) {
+            result->outcomes.add(outcome);
+            if (!values.messages.isEmpty())
+                ++result->outcomes.withMessages;
+        }
+        if (messageSink && !values.messages.isEmpty())
+            messageSink(path, values.messages);
+    } catch (...) {
+        // An allocation failure while adding: the file still counts as processed.
+    }
+}
+
 void EntryReader::runFiles()
 {
     const QStringList list = files;
+
+    // With pairs counted once, the files of a shot wait until its last file is read; then
+    // its first counted RAW file (else its first counted file) is counted, and the other
+    // counted ones become pair duplicates. All in list order, whatever the threads.
+    struct Waiting
+    {
+        int index;
+        PictureOutcome outcome;
+        PictureValues values;
+    };
+    std::vector<int> shots;
+    std::vector<int> filesLeft; // by shot
+    QHash<int, std::vector<Waiting>> waiting;
+    if (pairsOnce) {
+        shots = shotNumbers(list);
+        for (int shot : shots) {
+            if (size_t(shot) >= filesLeft.size())
+                filesLeft.resize(size_t(shot) + 1, 0);
+            ++filesLeft[size_t(shot)];
+        }
+    }
+    const auto settle = [&](std::vector<Waiting>& members) {
+        const Waiting* chosen = nullptr;
+        for (const Waiting& w : members) {
+            if (w.outcome != PictureOutcome::Counted)
+                continue;
+            if (!chosen || (!isRawFile(list[chosen->index]) && isRawFile(list[w.index])))
+                chosen = &w;
+        }
+        for (Waiting& w : members) {
+            const PictureOutcome outcome = w.outcome == PictureOutcome::Counted && &w != chosen
+                                               ? PictureOutcome::PairDuplicate
+                                               : w.outcome;
+            apply(list[w.index], outcome, w.values);
+        }
+    };
+
     int index = 0;
     const bool complete = analyseInOrder(
         list, filters, jobs, [this] { return isInterruptionRequested(); },
-        [&](PictureOutcome outcome, const PictureValues& values) {
-            const QString& path = list[index++];
+        [&](PictureOutcome outcome, const PictureValues& read) {
+            const int at = index++;
+            const QString& path = list[at];
             qCDebug(lcReader, "\"%s\" ", qUtf8Printable(path));
-            try {
-                if (outcome == PictureOutcome::Counted)
-                    addToTables(values, tables);
-                if (result) {
-                    result->outcomes.add(outcome);
-                    if (!values.messages.isEmpty())
-                        ++result->outcomes.withMessages;
+            const PictureValues* values = &read;
+            PictureValues adjusted;
+            if (outcome == PictureOutcome::Counted && estimate35mm &&
+                read.focalLength35mm == 0.0f && read.focalPlane35mm > 0.0f) {
+                adjusted = read;
+                adjusted.focalLength35mm = read.focalPlane35mm;
+                values = &adjusted;
+            }
+            if (outcome == PictureOutcome::Counted && dateRange &&
+                !withinDates(takenOn(read.dateText), takenFrom, takenUntil))
+                outcome = PictureOutcome::OutsideDates;
+            const int shot = pairsOnce ? shots[size_t(at)] : -1;
+            if (shot < 0 || (filesLeft[size_t(shot)] == 1 && !waiting.contains(shot))) {
+                apply(path, outcome, *values);
+            } else {
+                try {
+                    std::vector<Waiting>& members = waiting[shot];
+                    members.push_back({at, outcome, *values});
+                    if (--filesLeft[size_t(shot)] == 0) {
+                        settle(members);
+                        waiting.remove(shot);
+                    }
+                } catch (...) {
                 }
-                if (messageSink && !values.messages.isEmpty())
-                    messageSink(path, values.messages);
-            } catch (...) {
-                // An allocation failure while adding: the file still counts as processed.
             }
             progress->fetchAndAddRelaxed(1);
         });
+    // After a stop, the shots whose other files were never read count what was read.
+    std::vector<std::vector<Waiting>*> unsettled;
+    for (auto it = waiting.begin(); it != waiting.end(); ++it)
+        unsettled.push_back(&it.value());
+    std::sort(unsettled.begin(), unsettled.end(),
+              [](const auto* a, const auto* b) { return a->front().index < b->front().index; });
+    for (std::vector<Waiting>* members : unsettled)
+        settle(*members);
     if (!complete)
         return;
     for (StatTable* table : tables) {

@@ -10,6 +10,8 @@
 #include <QThread>
 #include <QVector>
 
+#include <QDate>
+
 #include <functional>
 #include <memory>
 
@@ -40,7 +42,8 @@ public:
     void setJobs(int jobs);
     // Sets up the run an analysis request describes: its reading threads, its make and
     // model filters (owned by the reader; for non-empty lists only, the make filter
-    // first) and every table of result, whose outcome counts it fills as it goes.
+    // first), its counting options and every table of result, whose outcome counts it
+    // fills as it goes.
     void configure(const AnalysisRequest& request, AnalysisResult* result);
     // Called on the reader's thread, in list order, for each file that drew library
     // messages, with its path and its messages, each once.
@@ -59,6 +62,8 @@ protected:
 
 private:
     void runFiles();
+    // Gives a file its outcome: to the tables when counted, to the counts, to the sink.
+    void apply(const QString& path, PictureOutcome outcome, const PictureValues& values);
 
     QAtomicInt* progress = nullptr;
     QStringList files;
@@ -68,6 +73,11 @@ private:
     std::unique_ptr<MakeFilter> makeFilter;
     std::unique_ptr<ModelFilter> modelFilter;
     AnalysisResult* result = nullptr;
+    bool estimate35mm = false;
+    bool pairsOnce = false;
+    bool dateRange = false;
+    QDate takenFrom;
+    QDate takenUntil;
     std::function<void(const QString&, const QStringList&)> messageSink;
 };
 

@@ -1,5 +1,6 @@
 #include "analysis/pictureanalysis.h"
 
+#include "analysis/countingoptions.h"
 #include "analysis/cropfactor.h"
 #include "analysis/exifaccess.h"
 #include "analysis/ifilter.h"
@@ -65,6 +66,23 @@ PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filte
         lensModel = lensModel.trimmed();
         // The maker notes only where the standard tag says nothing.
         v.lens = lensText(lensModel, lensModel.isEmpty() ? exif::makerNoteLens(data) : QString());
+        if (v.focalLength35mm == 0.0f) {
+            FocalPlane plane;
+            plane.xResolution = exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneXResolution");
+            if (plane.xResolution > 0) {
+                plane.yResolution =
+                    exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneYResolution");
+                plane.unit =
+                    int(exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneResolutionUnit"));
+                plane.width = exif::readNumberIfPresent(data, "Exif.Photo.PixelXDimension");
+                plane.height = exif::readNumberIfPresent(data, "Exif.Photo.PixelYDimension");
+                if (!(plane.width > 0 && plane.height > 0)) {
+                    plane.width = exif::readNumberIfPresent(data, "Exif.Image.ImageWidth");
+                    plane.height = exif::readNumberIfPresent(data, "Exif.Image.ImageLength");
+                }
+                v.focalPlane35mm = focalPlane35mm(v.focalLength, plane);
+            }
+        }
         for (const char* key : {"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
                                 "Exif.Image.DateTime"}) {
             QString date;

@@ -28,6 +28,7 @@ struct PictureValues
     QString model;
     float focalLength = 0;
     float focalLength35mm = 0; // the tag, or the crop-factor estimate, or 0 for unknown
+    float focalPlane35mm = 0;  // where that is 0: the focal-plane estimate, or 0
     float aperture = 0;
     float iso = 0;
     float exposureTime = 0;
@@ -42,6 +43,9 @@ enum class PictureOutcome
     Filtered,   // refused by a filter
     Unusable,   // lacks focal length, aperture, ISO or exposure time
     Counted,    // values hold what the tables get
+    // Given by the counting options to counted pictures only:
+    OutsideDates,  // taken outside the date range, or without a readable date
+    PairDuplicate, // another file of the same shot was counted
 };
 
 // Asks the filters in order, then reads the picture's values from its Exif data.

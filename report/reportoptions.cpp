@@ -4,6 +4,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDate>
+
+#include <utility>
 
 namespace {
 
@@ -59,11 +62,28 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("verbose"),
         QStringLiteral("Print the picture library's messages, each with its file's path, and "
                        "the folders that could not be read."));
+    const QCommandLineOption estimate35mm(
+        QStringLiteral("estimate-35mm"),
+        QStringLiteral("Estimate the 35 mm focal length of any camera from its focal-plane "
+                       "tags where the picture does not give it."));
+    const QCommandLineOption pairsOnce(
+        QStringLiteral("pairs-once"),
+        QStringLiteral("Count files of one shot (same folder and name, other extension, e.g. "
+                       "RAW and JPEG) once."));
+    const QCommandLineOption takenFrom(
+        QStringLiteral("taken-from"),
+        QStringLiteral("Count only pictures taken on or after DATE (YYYY-MM-DD)."),
+        QStringLiteral("DATE"));
+    const QCommandLineOption takenUntil(
+        QStringLiteral("taken-until"),
+        QStringLiteral("Count only pictures taken on or before DATE (YYYY-MM-DD)."),
+        QStringLiteral("DATE"));
     const QCommandLineOption jobs(
         QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
         QStringLiteral("N"));
     parser.addOptions({jpeg, tiff, raw, noRaw, heif, make, exceptMake, model, exceptModel, tsv,
-                       html, byValue, quiet, verbose, jobs});
+                       html, byValue, quiet, verbose, jobs, estimate35mm, pairsOnce, takenFrom,
+                       takenUntil});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -91,7 +111,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return ParseResult::Error;
     }
     // A second --make would silently replace the first: refuse it rather than guess.
-    for (const QCommandLineOption* option : {&make, &model, &tsv, &html, &jobs}) {
+    for (const QCommandLineOption* option :
+         {&make, &model, &tsv, &html, &jobs, &takenFrom, &takenUntil}) {
         if (parser.values(*option).size() > 1) {
             const QString name = QStringLiteral("--") + option->names().constFirst();
             *text = usageError(name + QStringLiteral(" can be given only once") +
@@ -125,6 +146,26 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     result.analysis.exceptMake = parser.isSet(exceptMake);
     result.analysis.modelText = last(model);
     result.analysis.exceptModel = parser.isSet(exceptModel);
+    result.analysis.estimate35mm = parser.isSet(estimate35mm);
+    result.analysis.pairsOnce = parser.isSet(pairsOnce);
+    for (const auto& [option, date] : {std::pair{&takenFrom, &result.analysis.takenFrom},
+                                       std::pair{&takenUntil, &result.analysis.takenUntil}}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString given = last(*option);
+        *date = QDate::fromString(given, QStringLiteral("yyyy-MM-dd"));
+        if (!date->isValid() || given.size() != 10) {
+            *text = usageError(QStringLiteral("--%1 needs a date as YYYY-MM-DD, not \"%2\".")
+                                   .arg(option->names().constFirst(), given),
+                               parser);
+            return ParseResult::Error;
+        }
+    }
+    if (result.analysis.takenFrom.isValid() && result.analysis.takenUntil.isValid() &&
+        result.analysis.takenFrom > result.analysis.takenUntil) {
+        *text = usageError(QStringLiteral("--taken-from must not be after --taken-until."), parser);
+        return ParseResult::Error;
+    }
     result.tsvFile = last(tsv);
     result.htmlFile = last(html);
     result.byValue = parser.isSet(byValue);

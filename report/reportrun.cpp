@@ -130,7 +130,7 @@ void ReportRun::printSummary()
     if (options.quiet)
         return;
     const OutcomeCounts& counts = result.outcomes;
-    message(counts.summary());
+    message(counts.summary(options.analysis.pairsOnce, options.analysis.hasDateRange()));
     if (counts.withMessages > 0 && !options.verbose) {
         message(QStringLiteral("%1 files drew messages from the picture library; --verbose "
                                "shows them")

@@ -423,6 +423,11 @@ void TestReport::summaryAndLibraryMessages_data()
                                                 "usable data, 1 unreadable",
                                                 "1 files drew messages from the picture "
                                                 "library; --verbose shows them"};
+    QTest::newRow("counting options")
+        << QStringList{"--pairs-once", "--taken-from", "2000-01-01"}
+        << QStringList{"3 files: 0 counted, 0 filtered out, 1 without usable data, 1 unreadable, "
+                       "0 pair duplicates, 1 outside the dates",
+                       "1 files drew messages from the picture library; --verbose shows them"};
     QTest::newRow("verbose") << QStringList{"--verbose", "--quiet"} << QStringList{damaged + ": "};
 }
 

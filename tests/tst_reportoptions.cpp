@@ -55,6 +55,13 @@ void TestReportOptions::options_data()
     QTest::newRow("reader's jobs by default") << f << "jobs" << QVariant(0);
     QTest::newRow("--jobs 1") << f + QStringList{"--jobs", "1"} << "jobs" << QVariant(1);
     QTest::newRow("--jobs=8") << f + QStringList{"--jobs=8"} << "jobs" << QVariant(8);
+    QTest::newRow("counting options off") << f << "options" << QVariant("0 0 null null");
+    QTest::newRow("counting options")
+        << f + QStringList{"--estimate-35mm", "--pairs-once", "--taken-from", "2024-02-29",
+                           "--taken-until=2024-03-01"}
+        << "options" << QVariant("1 1 2024-02-29 2024-03-01");
+    QTest::newRow("open start") << f + QStringList{"--taken-until", "2020-01-01"} << "options"
+                                << QVariant("0 0 null 2020-01-01");
     QTest::newRow("options before folder")
         << QStringList{"r", "--quiet", "--tiff", "pics"} << "folder" << QVariant("pics");
     QTest::newRow("no folder is not a usage error")
@@ -78,6 +85,14 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"byValue", o.byValue},
         {"quiet", o.quiet},
         {"jobs", o.analysis.jobs},
+        {"options",
+         QStringLiteral("%1 %2 %3 %4")
+             .arg(int(o.analysis.estimate35mm))
+             .arg(int(o.analysis.pairsOnce))
+             .arg(o.analysis.takenFrom.isNull() ? "null"
+                                                : o.analysis.takenFrom.toString(Qt::ISODate),
+                  o.analysis.takenUntil.isNull() ? "null"
+                                                 : o.analysis.takenUntil.toString(Qt::ISODate))},
     };
     return fields.value(name);
 }
@@ -115,6 +130,16 @@ void TestReportOptions::refused_data()
         << QStringList{"r", "a", "--except-make"} << "--except-make needs --make";
     QTest::newRow("--except-model alone")
         << QStringList{"r", "a", "--except-model"} << "--except-model needs --model";
+    QTest::newRow("no such day") << QStringList{"r", "a", "--taken-from", "2023-02-29"}
+                                 << "--taken-from needs a date as YYYY-MM-DD, not \"2023-02-29\"";
+    QTest::newRow("Exif date form")
+        << QStringList{"r", "a", "--taken-until", "2023:02:01"} << "--taken-until needs a date";
+    QTest::newRow("from after until")
+        << QStringList{"r", "a", "--taken-from", "2024-01-02", "--taken-until", "2024-01-01"}
+        << "--taken-from must not be after --taken-until";
+    QTest::newRow("--taken-from twice")
+        << QStringList{"r", "a", "--taken-from", "2024-01-02", "--taken-from", "2024-01-03"}
+        << "--taken-from can be given only once";
     QTest::newRow("both exports to standard output")
         << QStringList{"r", "a", "--tsv", "-", "--html", "-"} << "\"-\"";
 }

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
@@ -159,6 +160,7 @@ private slots:
     void collectsAndShowsResults();
     void unknown35mm();
     void heifBoxTakesPhonePictures();
+    void countingOptionsReachTheAnalysis();
     void filters_data();
     void filters();
     void utf8MakeReadAsWritten();
@@ -340,6 +342,30 @@ void TestWindowAnalysis::heifBoxTakesPhonePictures()
     widget<QCheckBox>("chkRAW")->setChecked(true);
     start(folder);
     QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("2"));
+}
+
+void TestWindowAnalysis::countingOptionsReachTheAnalysis()
+{
+    const QString folder = dir.filePath(QStringLiteral("pairs"));
+    QVERIFY(QDir().mkpath(folder));
+    QList<Tag> dated = typicalTags("Canon", "Canon EOS R");
+    dated << Tag::textTag("Exif.Photo.DateTimeOriginal", "2024:05:01 12:00:00");
+    QVERIFY(writePicture(folder + "/IMG_1.CR2", Format::Tiff, dated));
+    QVERIFY(writePicture(folder + "/IMG_1.JPG", Format::Jpeg, dated));
+    QVERIFY(writePicture(folder + "/IMG_2.JPG", Format::Jpeg, typicalTags()));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    auto* from = widget<QDateEdit>("dateTakenFrom");
+    QVERIFY(!from->isEnabled());
+    widget<QCheckBox>("chkTakenFrom")->setChecked(true);
+    QVERIFY(from->isEnabled());
+    from->setDate(QDate(2024, 5, 1));
+    widget<QCheckBox>("chkPairsOnce")->setChecked(true);
+    start(folder);
+    QCOMPARE(widget<QLabel>("lblOutcome")->text(),
+             QStringLiteral("3 files: 1 counted, 0 filtered out, 0 without usable data, "
+                            "0 unreadable, 1 pair duplicates, 1 outside the dates"));
+    QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")),
+             QStringList({"Canon - Canon EOS R|1|100.00"}));
 }
 
 void TestWindowAnalysis::unknown35mm()

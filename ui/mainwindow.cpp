@@ -10,6 +10,7 @@
 #include "export/exporter.h"
 #include "export/resultexport.h"
 #include "ui/aboutdialog.h"
+#include "ui/countingoptionsbox.h"
 #include "ui/progressvalue.h"
 
 #include <QDir>
@@ -41,9 +42,13 @@ MainWindow::MainWindow(QWidget* parent)
     lblOutcome->setWhatsThis(
         tr("What became of the files of the last analysis: counted in the tables, left out "
            "by the make or model filter, without focal length, aperture, ISO or exposure "
-           "time, or unreadable (not a picture, damaged, or not readable)"));
+           "time, or unreadable (not a picture, damaged, or not readable); with the counting "
+           "options, also taken outside the dates or a second file of a shot counted once"));
     lblOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->tabWidget), lblOutcome);
+    // Below the folder and filter boxes, above Start.
+    countingOptions = new CountingOptionsBox(ui->centralWidget);
+    ui->verticalLayout->insertWidget(1, countingOptions);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
 }
 
@@ -140,6 +145,7 @@ void MainWindow::on_btnStart_clicked()
     request.modelText = ui->txtModel->text();
     request.exceptModel = ui->chkExceptModel->isChecked();
     request.jobs = readingJobs();
+    countingOptions->applyTo(&request);
 
     setCursor(Qt::WaitCursor);
     FileListing listing;
@@ -197,7 +203,8 @@ void MainWindow::progressTimer_timeout()
 
 void MainWindow::showOutcomes()
 {
-    QString text = results->outcomes.summary();
+    const OutcomeCounts& counts = results->outcomes;
+    QString text = counts.summary(counts.pairDuplicates > 0, counts.outsideDates > 0);
     if (!results->unlistedFolders.isEmpty())
         text +=
             tr("; %n folder(s) could not be read", nullptr, int(results->unlistedFolders.size()));

@@ -7,6 +7,7 @@
 #include <memory>
 
 class AboutDialog;
+class CountingOptionsBox;
 class AnalysisResult;
 class EntryReader;
 class Exporter;
@@ -64,6 +65,7 @@ private:
     EntryReader* reader;
     AnalysisResult* results; // owns the tables that statFocal and the others point to
     QLabel* lblOutcome;      // what became of every file
+    CountingOptionsBox* countingOptions;
     int fileCount = 0;
     QAtomicInt processedCount; // written by the worker, read by the timer
 };

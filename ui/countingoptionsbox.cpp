@@ -1,0 +1,70 @@
+#include "ui/countingoptionsbox.h"
+
+#include "analysis/analysisrequest.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QHBoxLayout>
+
+namespace {
+
+QDateEdit* dateField(QWidget* parent, const char* name, const QDate& date, const QString& help)
+{
+    auto* edit = new QDateEdit(date, parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setCalendarPopup(true);
+    edit->setMinimumDate(QDate(1826, 1, 1));
+    edit->setMaximumDate(QDate(2200, 12, 31));
+    edit->setEnabled(false);
+    edit->setWhatsThis(help);
+    return edit;
+}
+
+QCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, const QString& help)
+{
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(QLatin1String(name));
+    box->setWhatsThis(help);
+    return box;
+}
+
+} // namespace
+
+CountingOptionsBox::CountingOptionsBox(QWidget* parent) : QGroupBox(tr("Counting"), parent)
+{
+    setObjectName(QStringLiteral("groupCounting"));
+    chkEstimate35mm =
+        checkBox(this, "chkEstimate35mm", tr("&Estimate 35 mm for every camera"),
+                 tr("Where a picture gives no 35 mm focal length and its camera is not known, "
+                    "estimates it from the focal-plane resolution and the picture size"));
+    chkPairsOnce = checkBox(this, "chkPairsOnce", tr("Count RAW+JPEG &pairs once"),
+                            tr("Counts the files of one shot (same folder and name, another "
+                               "extension: RAW, JPEG, HEIF) once, the RAW file where it counts"));
+    const QString rangeHelp = tr("Counts only pictures taken within the dates (whole days); "
+                                 "pictures without a date are left out while a date is set");
+    chkTakenFrom = checkBox(this, "chkTakenFrom", tr("Taken &from"), rangeHelp);
+    chkTakenUntil = checkBox(this, "chkTakenUntil", tr("&until"), rangeHelp);
+    const QDate today = QDate::currentDate();
+    dateTakenFrom = dateField(this, "dateTakenFrom", QDate(today.year(), 1, 1), rangeHelp);
+    dateTakenUntil = dateField(this, "dateTakenUntil", today, rangeHelp);
+    connect(chkTakenFrom, &QCheckBox::toggled, dateTakenFrom, &QWidget::setEnabled);
+    connect(chkTakenUntil, &QCheckBox::toggled, dateTakenUntil, &QWidget::setEnabled);
+
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(chkEstimate35mm);
+    row->addWidget(chkPairsOnce);
+    row->addStretch();
+    row->addWidget(chkTakenFrom);
+    row->addWidget(dateTakenFrom);
+    row->addWidget(chkTakenUntil);
+    row->addWidget(dateTakenUntil);
+}
+
+void CountingOptionsBox::applyTo(AnalysisRequest* request) const
+{
+    request->estimate35mm = chkEstimate35mm->isChecked();
+    request->pairsOnce = chkPairsOnce->isChecked();
+    request->takenFrom = chkTakenFrom->isChecked() ? dateTakenFrom->date() : QDate();
+    request->takenUntil = chkTakenUntil->isChecked() ? dateTakenUntil->date() : QDate();
+}

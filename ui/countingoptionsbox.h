@@ -1,0 +1,31 @@
+#ifndef LENSTALLY_COUNTINGOPTIONSBOX_H
+#define LENSTALLY_COUNTINGOPTIONSBOX_H
+
+#include <QGroupBox>
+
+class QCheckBox;
+class QDateEdit;
+struct AnalysisRequest;
+
+// The window's counting options: the 35 mm estimate for every camera, RAW+JPEG pairs
+// counted once and a date range, all off at start; a date field is enabled by its box.
+class CountingOptionsBox : public QGroupBox
+{
+    Q_OBJECT
+
+public:
+    explicit CountingOptionsBox(QWidget* parent = nullptr);
+
+    // Writes the options as ticked into request.
+    void applyTo(AnalysisRequest* request) const;
+
+private:
+    QCheckBox* chkEstimate35mm;
+    QCheckBox* chkPairsOnce;
+    QCheckBox* chkTakenFrom;
+    QCheckBox* chkTakenUntil;
+    QDateEdit* dateTakenFrom;
+    QDateEdit* dateTakenUntil;
+};
+
+#endif
