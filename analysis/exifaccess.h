@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef LENSTALLY_EXIFACCESS_H
 #define LENSTALLY_EXIFACCESS_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/logging.h"
 
 // The per-file line is debug output; reading a hundred thousand files should not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef LENSTALLY_TAGFILTER_H
 #define LENSTALLY_TAGFILTER_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -5,6 +6,8 @@
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Wayland finds the window's icon through the desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.lenstally.Lenstally"));
     MainWindow window;
     window.show();
     return app.exec();

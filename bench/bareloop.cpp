@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The benchmark's floor: walk the tree, open each picture with Exiv2, read the seven keys
 // the analysis reads, nothing else. bench-bareloop FOLDER prints the files read and a sum.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the benchmark's synthetic picture tree: bench-maketree FOLDER FILES [bmff].
 // A few hundred distinct pictures are made once in memory and written under many names.
 // With "bmff" the JPEGs become HEIC files and the TIFF-based ones CR3 files, for the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: arbitrary text as make and model fields and a tag text, through the
 // name-list parsing and the filters.
 

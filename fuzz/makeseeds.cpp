@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the seed corpora of the fuzz targets with the project's picture writer:
 //   lenstally-fuzz-seeds PICTURE_DIR NAMES_DIR
 

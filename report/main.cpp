@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lenstally-report: the Lenstally analysis on the command line.
 
 #include "exitstatus.h"

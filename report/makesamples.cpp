@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the small folder of sample pictures that the run command reports on where no
 // display is available: lenstally-makesamples FOLDER.
 

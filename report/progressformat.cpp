@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "progressformat.h"
 
 double filesPerSecond(qint64 done, qint64 elapsedMs)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #ifndef LENSTALLY_REPORTRUN_H
 #define LENSTALLY_REPORTRUN_H
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The about box: its form, texts, fixed size, flags and links.
 
 #include "ui/aboutdialog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/analysisrequest.h"
 #include "analysis/analysisresult.h"
 #include "analysis/countingoptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole analyses over trees of damaged, crafted and oddly named files: every file is
 // counted as processed, the good pictures beside the bad ones are counted, no file
 // takes long, and nothing in the tree changes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exporters: tab-separated text and HTML page, byte for byte, their failures,
 // and the choice of format and sections for the results of an analysis.
 

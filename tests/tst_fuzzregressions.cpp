@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays every input committed under fuzz/regressions through the checks the fuzz
 // targets run, in the plain and the sanitizer builds alike, as bytes and as a file.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The built main window: its form, initial state, flags and language-change handling.
 
 #include "ui/mainwindow.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress bar's value for a count of done files.
 
 #include "ui/progressvalue.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lenstally-report run as a process: exit statuses and messages, the printed tables,
 // exports byte-identical to the window's, interruption, and the benchmark's smoke run.
 

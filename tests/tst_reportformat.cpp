@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report's pure formatting: column alignment, printable labels, the table text and
 // the progress line's arithmetic.
 

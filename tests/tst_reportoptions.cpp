@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report's command line: every option lands in its field, and wrong command lines
 // are refused with the usage text.
 

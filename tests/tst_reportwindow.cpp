@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window and lenstally-report on the same folder and settings: the file that the
 // window's Export button writes and the report's --tsv / --html are the same bytes.
 

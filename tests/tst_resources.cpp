@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The compiled-in images: every path loads, with the kind and size the window expects.
 
 #include <QImage>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Analyses run from the real window over folders of generated pictures: the refusals,
 // the folder walk, the filters, the twelve result trees, Browse, and closing the
 // window or pressing Close while the worker reads.

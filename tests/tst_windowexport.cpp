@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's Export command through the real file dialog: format by name, the
 // messages, cancelling, and files that cannot be opened or written.
 

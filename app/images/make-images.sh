@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Redraws the program's icons and the donation button with ImageMagick. The
 # generated files are committed, so the build itself never needs this script.
 # Each icon is drawn large and scaled down, which gives smooth edges at 16 pixels.
@@ -80,3 +81,11 @@ convert -size 74x21 xc:none \
     -stroke none -fill '#fcd97a' -draw 'roundrectangle 3,2 70,9 6,4' \
     -font DejaVu-Sans-Bold -pointsize 11 -fill '#3b2506' -gravity center \
     -annotate +0+0 'Donate' -strip donatebutton.gif
+
+# The application icon of the desktop entry: the scalable drawing in data/icons, rendered
+# at the sizes of the hicolor theme (rsvg-convert, from Debian's librsvg2-bin).
+for size in 16 32 48 64 128 256; do
+    mkdir -p "../../data/icons/$size"
+    rsvg-convert -w "$size" -h "$size" ../../data/icons/org.lenstally.Lenstally.svg \
+        -o "../../data/icons/$size/org.lenstally.Lenstally.png"
+done
