@@ -222,11 +222,11 @@ bool writePicture(const QString& path, Format format, const QList<Tag>& tags, in
     }
 }
 
-QByteArray pictureBytes(Format format, const QList<Tag>& tags)
+QByteArray pictureBytes(Format format, const QList<Tag>& tags, int pictureData)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("picture"));
-    if (!writePicture(path, format, tags))
+    if (!writePicture(path, format, tags, pictureData))
         return QByteArray();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -50,11 +50,10 @@ QList<Tag> withoutTag(QList<Tag> tags, const QString& key);
 // Writes a picture of the format carrying the tags to path; false on failure. An ISO base
 // media file gets pictureData bytes standing in for the picture in its mdat box, before
 // the Exif item of a HEIF file.
-bool writePicture(const QString& path, Format format, const QList<Tag>& tags,
-                  int pictureData = 64);
+bool writePicture(const QString& path, Format format, const QList<Tag>& tags, int pictureData = 64);
 
-// The bytes of a JPEG or TIFF picture carrying the tags (empty on failure).
-QByteArray pictureBytes(Format format, const QList<Tag>& tags);
+// The bytes of a picture carrying the tags, as writePicture writes it (empty on failure).
+QByteArray pictureBytes(Format format, const QList<Tag>& tags, int pictureData = 64);
 
 // One ISO base media box: a 32-bit size, the four-character type, the payload.
 QByteArray box(const char* type, const QByteArray& payload);

@@ -24,13 +24,7 @@ QList<Tag> phoneTags()
 
 QByteArray bytesOf(Format format, int pictureData = 64)
 {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("p"));
-    return writePicture(path, format, phoneTags(), pictureData) ? [&path] {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }()
-                                                                  : QByteArray();
+    return pictureBytes(format, phoneTags(), pictureData);
 }
 
 QByteArray bigEndian32(quint32 value)
