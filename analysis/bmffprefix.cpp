@@ -241,6 +241,19 @@ bool isBmff(const char* head, std::size_t size)
            std::memcmp(head + 4, "JXL ", 4) == 0;
 }
 
+bool isVideo(const char* head, std::size_t size)
+{
+    if (size < 12 || isBmff(head, size))
+        return false;
+    static const char* const atoms[] = {"PICT", "free", "ftyp", "junk", "mdat", "moov",
+                                        "pdin", "pnot", "prfl", "skip", "uuid", "wide"};
+    for (const char* atom : atoms) {
+        if (std::memcmp(head + 4, atom, 4) == 0)
+            return true;
+    }
+    return false;
+}
+
 bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
 {
     // The top-level boxes, from their headers alone.

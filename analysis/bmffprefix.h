@@ -19,6 +19,11 @@ namespace bmff {
 // "ftyp" at offset 4 with a brand other than QuickTime's "qt  ", or a JPEG XL container.
 bool isBmff(const char* head, std::size_t size);
 
+// True when Exiv2 would take a file beginning with these bytes for a QuickTime or MP4 video
+// (a movie atom at offset 4, not an ISO base media picture). Its video reader can spin for
+// ever on a damaged one, and a video is no picture: such files are not read.
+bool isVideo(const char* head, std::size_t size);
+
 // Reads up to length bytes at offset (fewer only at the end of the file); false on error.
 using ReadAt = std::function<bool(qint64 offset, qint64 length, QByteArray* bytes)>;
 

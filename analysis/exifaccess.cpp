@@ -244,7 +244,13 @@ bool readBigBmff(const QByteArray& nativePath, long long size, QByteArray* bytes
         return true;
     };
     QByteArray head;
-    bool isBmff = readAt(0, 16, &head) && bmff::isBmff(head.constData(), std::size_t(head.size()));
+    if (!readAt(0, 16, &head) || bmff::isVideo(head.constData(), std::size_t(head.size()))) {
+        // A video (or an unreadable head): no picture to read.
+        ::close(fd);
+        *ok = false;
+        return true;
+    }
+    bool isBmff = bmff::isBmff(head.constData(), std::size_t(head.size()));
     if (isBmff)
         *ok = bmff::metadataPrefix(size, readAt, bytes);
     ::close(fd);
@@ -263,6 +269,8 @@ ImagePtr openFileUnguarded(const QString& path)
         return nullptr;
     bool inMemory = size <= kReadWholeUpTo;
     if (inMemory && !readWhole(native, size, &bytes))
+        return nullptr;
+    if (inMemory && bmff::isVideo(bytes.constData(), std::size_t(bytes.size())))
         return nullptr;
     if (!inMemory) {
         bool ok = false;
@@ -321,6 +329,8 @@ ImagePtr openFile(const QString& path)
 
 ImagePtr openBuffer(const unsigned char* data, std::size_t size)
 {
+    if (bmff::isVideo(reinterpret_cast<const char*>(data), size))
+        return nullptr;
     if (bmff::isBmff(reinterpret_cast<const char*>(data), size)) {
         try {
             const QByteArray whole =
