@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Redraws the program's icons and the donation button with ImageMagick. The
-# generated files are committed, so the build itself never needs this script.
+# Redraws the program's icons and the donation button with ImageMagick and rsvg-convert.
+# The generated files are committed, so the build itself never needs this script.
 # Each icon is drawn large and scaled down, which gives smooth edges at 16 pixels.
 set -euo pipefail
 cd "$(dirname "$0")"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
 
 # Keeps the pictures byte-stable between runs.
 png() {
@@ -51,30 +49,6 @@ png -size 64x64 xc:none \
     -draw 'stroke-linecap round line 32,5 32,30' \
     -resize 16x16 power.png
 
-# The application icon: a lens seen from the front, a dark barrel around blue glass
-# with a six-bladed aperture and a highlight.
-convert -size 256x256 xc:none \
-    -fill '#2b2b2b' -draw 'circle 128,128 128,6' \
-    -fill '#555555' -draw 'circle 128,128 128,24' \
-    "$tmp/base.png"
-convert -size 256x256 radial-gradient:'#7cc0ff'-'#0b2f66' \
-    \( -size 256x256 xc:black -fill white -draw 'circle 128,128 128,36' \) \
-    -alpha off -compose copy_opacity -composite "$tmp/glass.png"
-convert -size 256x256 xc:none -fill '#101820' \
-    -draw 'polygon 128,78 171,103 171,153 128,178 85,153 85,103' \
-    -stroke '#3d5a80' -strokewidth 3 \
-    -draw 'line 128,78 150,60' -draw 'line 171,103 196,96' -draw 'line 171,153 184,178' \
-    -draw 'line 128,178 106,196' -draw 'line 85,153 60,160' -draw 'line 85,103 72,78' \
-    "$tmp/iris.png"
-convert -size 256x256 xc:none -fill 'rgba(255,255,255,0.75)' \
-    -draw 'ellipse 98,92 22,12 0,360' "$tmp/shine.png"
-convert "$tmp/base.png" "$tmp/glass.png" -composite "$tmp/iris.png" -composite \
-    "$tmp/shine.png" -composite "$tmp/icon.png"
-for size in 64 32 16; do
-    convert "$tmp/icon.png" -resize ${size}x${size} -strip "PNG32:$tmp/icon$size.png"
-done
-convert "$tmp/icon64.png" "$tmp/icon32.png" "$tmp/icon16.png" mainicon.ico
-
 # Donate: a rounded orange button with its word, 74 x 21.
 convert -size 74x21 xc:none \
     -fill '#f7b733' -stroke '#b5781b' -strokewidth 1 -draw 'roundrectangle 0,0 73,20 9,9' \
@@ -82,10 +56,12 @@ convert -size 74x21 xc:none \
     -font DejaVu-Sans-Bold -pointsize 11 -fill '#3b2506' -gravity center \
     -annotate +0+0 'Donate' -strip donatebutton.gif
 
-# The application icon of the desktop entry: the scalable drawing in data/icons, rendered
-# at the sizes of the hicolor theme (rsvg-convert, from Debian's librsvg2-bin).
+# The application icon: the scalable drawing in data/icons (a lens's aperture before the
+# bars of a distribution), rendered at the sizes of the hicolor theme by rsvg-convert (from
+# Debian's librsvg2-bin); the window's mainicon.ico holds the 64, 32 and 16 pixel ones.
+svg=../../data/icons/org.lenstally.Lenstally.svg
 for size in 16 32 48 64 128 256; do
     mkdir -p "../../data/icons/$size"
-    rsvg-convert -w "$size" -h "$size" ../../data/icons/org.lenstally.Lenstally.svg \
-        -o "../../data/icons/$size/org.lenstally.Lenstally.png"
+    rsvg-convert -w "$size" -h "$size" "$svg" -o "../../data/icons/$size/org.lenstally.Lenstally.png"
 done
+convert ../../data/icons/{64,32,16}/org.lenstally.Lenstally.png mainicon.ico
