@@ -65,7 +65,7 @@ void EntryReader::addFilter(IFilter* filter)
 
 void EntryReader::setTable(StatKind kind, StatTable* table)
 {
-    if (kind < 0 || kind >= StatKindCount || tables[kind])
+    if (int(kind) < 0 || int(kind) >= StatKindCount || tables[kind])
         return;
     tables[kind] = table;
 }
