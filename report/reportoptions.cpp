@@ -23,7 +23,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Counts the pictures below FOLDER by focal length, 35 mm focal length, aperture, ISO, "
-        "exposure time and camera, as the Lenstally window does, and prints the six tables."));
+        "exposure time, camera, lens and year, as the Lenstally window does, and prints the "
+        "eight tables."));
     parser.addPositionalArgument(QStringLiteral("FOLDER"),
                                  QStringLiteral("The folder to analyse, with its subfolders."));
     const QCommandLineOption jpeg(QStringLiteral("jpeg"), QStringLiteral("Analyse JPEG files."));
