@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -25,6 +26,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -162,6 +164,9 @@ private slots:
     void unknown35mm();
     void heifBoxTakesPhonePictures();
     void countingOptionsReachTheAnalysis();
+    void enterInFolderFieldStarts();
+    void dropNamesTheFolder_data();
+    void dropNamesTheFolder();
     void filters_data();
     void filters();
     void utf8MakeReadAsWritten();
@@ -367,6 +372,46 @@ void TestWindowAnalysis::countingOptionsReachTheAnalysis()
                             "0 unreadable, 1 pair duplicates, 1 outside the dates"));
     QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")),
              QStringList({"Canon - Canon EOS R|1|100.00"}));
+}
+
+void TestWindowAnalysis::enterInFolderFieldStarts()
+{
+    writeMixedTree();
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    auto* field = widget<QLineEdit>("txtFolderName");
+    field->setText(dir.filePath(QStringLiteral("mixed")));
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(!widget<QLabel>("lblOutcome")->text().isEmpty(), 30000);
+    QVERIFY(widget<QPushButton>("btnStart")->isEnabled());
+    QVERIFY(widget<QTreeWidget>("treeFocal")->topLevelItemCount() > 0);
+}
+
+void TestWindowAnalysis::dropNamesTheFolder_data()
+{
+    QTest::addColumn<QString>("dropped");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("folder") << "drop/sub"
+                            << "drop/sub";
+    QTest::newRow("file") << "drop/sub/a.jpg"
+                          << "drop/sub";
+    QTest::newRow("missing file") << "drop/none.jpg"
+                                  << "";
+}
+
+void TestWindowAnalysis::dropNamesTheFolder()
+{
+    QFETCH(QString, dropped);
+    QFETCH(QString, folder);
+    QVERIFY(QDir().mkpath(dir.filePath("drop/sub")));
+    QVERIFY(writeBytes(dir.filePath("drop/sub/a.jpg"), "x"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(dir.filePath(dropped))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    // Straight to the window: outside a real drag, the application drops drop events.
+    static_cast<QObject*>(window)->event(&drop);
+    QCOMPARE(widget<QLineEdit>("txtFolderName")->text(),
+             folder.isEmpty() ? QString() : QDir::toNativeSeparators(dir.filePath(folder)));
+    QCOMPARE(drop.isAccepted(), !folder.isEmpty());
 }
 
 void TestWindowAnalysis::unknown35mm()

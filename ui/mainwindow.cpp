@@ -15,11 +15,16 @@
 #include "ui/progressvalue.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 
 #include <cstdlib>
 
@@ -51,6 +56,46 @@ MainWindow::MainWindow(QWidget* parent)
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
+    // Enter in the folder field starts the analysis, as Start would.
+    connect(ui->txtFolderName, &QLineEdit::returnPressed, this, [this] {
+        if (ui->btnStart->isEnabled())
+            ui->btnStart->click();
+    });
+    setAcceptDrops(true);
+}
+
+namespace {
+
+// The folder a drop names: a dropped folder itself, a dropped file's folder; "" for
+// anything that is not a local file.
+QString droppedFolder(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return QString();
+    const QUrl url = data->urls().constFirst();
+    if (!url.isLocalFile())
+        return QString();
+    const QFileInfo info(url.toLocalFile());
+    if (info.isDir())
+        return QDir::toNativeSeparators(info.absoluteFilePath());
+    return info.exists() ? QDir::toNativeSeparators(info.absolutePath()) : QString();
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedFolder(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString folder = droppedFolder(event->mimeData());
+    if (folder.isEmpty())
+        return;
+    ui->txtFolderName->setText(folder);
+    event->acceptProposedAction();
 }
 
 MainWindow::~MainWindow()

@@ -32,6 +32,9 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
+    // A folder, or a file standing for its folder, dropped from the file manager.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     // The exporter for a chosen file name: HTML for ".htm" in any case, tab-separated
     // text otherwise.
     virtual std::unique_ptr<Exporter> createExporter(const QString& fileName);
