@@ -62,6 +62,16 @@ MainWindow::MainWindow(QWidget* parent)
             ui->btnStart->click();
     });
     setAcceptDrops(true);
+    // The value column takes the room left; counts and shares keep theirs, so they stay in
+    // sight, and a long camera or lens name is shortened in the middle (its tool tip has it whole).
+    for (QTreeWidget* tree : findChildren<QTreeWidget*>()) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+        header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+        tree->setTextElideMode(Qt::ElideMiddle);
+    }
 }
 
 namespace {
@@ -264,6 +274,7 @@ QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold
 {
     auto* item = new QTreeWidgetItem;
     item->setText(0, displayLabel(kind, row.label));
+    item->setToolTip(0, item->text(0));
     item->setText(1, QString::number(row.count));
     item->setText(2, percentText(row.percent));
     item->setFont(0, bold);
@@ -310,17 +321,6 @@ void MainWindow::showResults()
             results->table(pair.kind),
             [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },
             [&](const StatTable& t) { fillTree(pair.byCount, t, pair.kind, bold); });
-    }
-    // Camera names are longer than the default column: widen it rather than cut every name
-    // short; a tab not yet shown has no width to fit into, so the names decide. Where the
-    // window is too narrow the tree scrolls sideways. Never narrower than the default.
-    for (const Pair& pair : pairs) {
-        for (QTreeWidget* tree : {pair.byValue, pair.byCount}) {
-            const int standard = tree->header()->defaultSectionSize();
-            tree->resizeColumnToContents(0);
-            if (tree->columnWidth(0) < standard)
-                tree->setColumnWidth(0, standard);
-        }
     }
 }
 
