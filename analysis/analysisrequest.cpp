@@ -33,7 +33,8 @@ QString refusalMessage(Refusal refusal)
     return QString();
 }
 
-Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing)
+Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing,
+                         const WalkWatch* watch)
 {
     *listing = FileListing();
     if (request.folder.trimmed().isEmpty())
@@ -43,7 +44,7 @@ Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing)
         return Refusal::InvalidFolder;
     QStringList unlisted;
     listing->files =
-        collectFiles(request.folder, request.extensions(), request.readingJobs(), &unlisted);
+        collectFiles(request.folder, request.extensions(), request.readingJobs(), &unlisted, watch);
     // The chosen folder itself comes first when it could not be listed.
     if (!unlisted.isEmpty() && unlisted.first() == collectRoot(request.folder))
         return Refusal::UnreadableFolder;

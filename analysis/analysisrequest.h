@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+struct WalkWatch;
+
 struct AnalysisRequest
 {
     QString folder; // as typed: only the emptiness test trims it
@@ -58,7 +60,8 @@ struct FileListing
 };
 
 // Checks the folder, walks it and keeps the files of the ticked formats; the refusal, or
-// None with the listing filled.
-Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing);
+// None with the listing filled. A watch follows the walk and may stop it.
+Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing,
+                         const WalkWatch* watch = nullptr);
 
 #endif

@@ -4,6 +4,7 @@
 #include "analysis/analysisrequest.h"
 #include "analysis/analysisresult.h"
 #include "analysis/countingoptions.h"
+#include "analysis/filecollector.h"
 #include "analysis/logging.h"
 #include "analysis/makefilter.h"
 #include "analysis/modelfilter.h"
@@ -55,7 +56,16 @@ void EntryReader::setFiles(QAtomicInt* counter, const QStringList& fileList)
 {
     progress = counter;
     files = fileList;
+    total.storeRelease(int(files.size()));
     progress->storeRelaxed(0);
+}
+
+void EntryReader::listBeforeReading(const AnalysisRequest& request, QAtomicInt* found)
+{
+    listing = true;
+    listingRequest = request;
+    listingFound = found;
+    total.storeRelease(-1);
 }
 
 void EntryReader::addFilter(IFilter* filter)
@@ -85,6 +95,21 @@ bool EntryReader::wait(QDeadlineTimer deadline)
 
 void EntryReader::run()
 {
+    if (listing) {
+        WalkWatch watch;
+        watch.found = listingFound;
+        watch.stop = [this] { return isInterruptionRequested(); };
+        FileListing listed;
+        listingRefusal = listRequestFiles(listingRequest, &listed, &watch);
+        if (listingRefusal != Refusal::None || isInterruptionRequested()) {
+            tsanRelease(this);
+            return;
+        }
+        files = listed.files;
+        if (result)
+            result->unlistedFolders = listed.unlistedFolders;
+        total.storeRelease(int(files.size()));
+    }
     runFiles();
     tsanRelease(this);
 }

@@ -2,6 +2,7 @@
 #ifndef LENSTALLY_ENTRYREADER_H
 #define LENSTALLY_ENTRYREADER_H
 
+#include "analysis/analysisrequest.h"
 #include "analysis/pictureanalysis.h"
 #include "analysis/statkind.h"
 
@@ -46,6 +47,17 @@ public:
     // first), its counting options and every table of result, whose outcome counts it
     // fills as it goes.
     void configure(const AnalysisRequest& request, AnalysisResult* result);
+    // Makes run() list the request's files first, on the reader's thread, counting them in
+    // found as the walk goes (call after setFiles and configure). The walk stops on
+    // interruption like the reading; a refusal ends the run before any file is read.
+    void listBeforeReading(const AnalysisRequest& request, QAtomicInt* found);
+    // After the run: why the listing refused the analysis (None when it did not, or when
+    // the files were given), and the files read or to be read.
+    Refusal refusal() const { return listingRefusal; }
+    const QStringList& fileList() const { return files; }
+    // The number of files to read: -1 while they are being listed.
+    int fileTotal() const { return total.loadAcquire(); }
+
     // Called on the reader's thread, in list order, for each file that drew library
     // messages, with its path and its messages, each once.
     void setMessageSink(std::function<void(const QString&, const QStringList&)> sink);
@@ -74,6 +86,11 @@ private:
     std::unique_ptr<MakeFilter> makeFilter;
     std::unique_ptr<ModelFilter> modelFilter;
     AnalysisResult* result = nullptr;
+    bool listing = false;
+    AnalysisRequest listingRequest;
+    QAtomicInt* listingFound = nullptr;
+    Refusal listingRefusal = Refusal::None;
+    QAtomicInt total{0};
     bool estimate35mm = false;
     bool pairsOnce = false;
     bool dateRange = false;

@@ -145,7 +145,7 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
 
 // Reads the root and every folder below it on `jobs` threads, the calling one included;
 // each thread takes the next folder found and not yet read.
-void readTree(Folder* root, const QSet<QString>& folded, int jobs)
+void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWatch* watch)
 {
     std::mutex mutex;
     std::condition_variable found;
@@ -155,6 +155,10 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs)
         std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
             found.wait(lock, [&] { return !pending.empty() || reading == 0; });
+            if (!pending.empty() && watch && watch->stop && watch->stop()) {
+                pending.clear(); // stopped: the folders not yet read stay empty
+                found.notify_all();
+            }
             if (pending.empty())
                 return; // nothing left to read, and no thread reading will find more
             Folder* folder = pending.back();
@@ -162,6 +166,8 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs)
             ++reading;
             lock.unlock();
             readFolder(folder, folded);
+            if (watch && watch->found)
+                watch->found->fetchAndAddRelaxed(int(folder->files.size()));
             lock.lock();
             --reading;
             for (auto it = folder->subfolders.rbegin(); it != folder->subfolders.rend(); ++it)
@@ -267,7 +273,7 @@ QString collectRoot(const QString& folder)
 }
 
 QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs,
-                         QStringList* unlisted)
+                         QStringList* unlisted, const WalkWatch* watch)
 {
     const QSet<QString> folded = foldedSet(extensions);
     QStringList files;
@@ -275,12 +281,13 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
     Folder root;
     root.path = rootPath(folder);
     root.nativePath = QFile::encodeName(collectRoot(folder));
-    readTree(&root, folded, std::max(jobs, 1));
+    readTree(&root, folded, std::max(jobs, 1), watch);
     std::vector<char> viaLink;
     gather(root, &files, &viaLink, unlisted);
     dropLinkedTwins(root.path, &files, viaLink);
 #else
     Q_UNUSED(jobs);
+    Q_UNUSED(watch);
     if (unlisted && !QDir(folder).isReadable())
         unlisted->append(collectRoot(folder));
     // Elsewhere through Qt: the folder's own files, then each folder the iterator yields.

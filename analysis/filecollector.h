@@ -2,11 +2,22 @@
 #ifndef LENSTALLY_FILECOLLECTOR_H
 #define LENSTALLY_FILECOLLECTOR_H
 
+#include <QAtomicInt>
 #include <QStringList>
+
+#include <functional>
 
 // The lower-case extensions (without dot) of the ticked formats: JPEG, TIFF, RAW, then
 // HEIF (HEIC and AVIF included).
 QStringList pictureExtensions(bool jpeg, bool tiff, bool raw, bool heif = false);
+
+// How a caller follows a walk: found counts the matching files listed so far; stop is
+// asked before each folder, and once it says true the walk ends with what it has.
+struct WalkWatch
+{
+    QAtomicInt* found = nullptr;
+    std::function<bool()> stop;
+};
 
 // The absolute paths of the files below folder whose suffix is one of extensions,
 // ignoring case: the folder's own files first, then each non-hidden subfolder's, at
@@ -17,7 +28,7 @@ QStringList pictureExtensions(bool jpeg, bool tiff, bool raw, bool heif = false)
 // `jobs` threads (the calling one included); the list is the same for any number. The
 // folders that could not be listed go to unlisted, in walk order, when it is given.
 QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs = 1,
-                         QStringList* unlisted = nullptr);
+                         QStringList* unlisted = nullptr, const WalkWatch* watch = nullptr);
 
 // The folder's path as collectFiles names it in its list and in unlisted.
 QString collectRoot(const QString& folder);

@@ -70,6 +70,8 @@ private slots:
     void sameListAsQtWalk();
     void fileReachedThroughLinksListedOnce_data();
     void fileReachedThroughLinksListedOnce();
+    void stoppedWalkKeepsWhatItFound_data();
+    void stoppedWalkKeepsWhatItFound();
     void unreadableFoldersReported();
 };
 
@@ -288,6 +290,35 @@ void TestFileCollector::fileReachedThroughLinksListedOnce()
     for (const QString& name : listed)
         expected << dir.filePath(name);
     QCOMPARE(collectFiles(dir.path(), {"jpg"}, 2), expected);
+}
+
+void TestFileCollector::stoppedWalkKeepsWhatItFound_data()
+{
+    QTest::addColumn<int>("foldersBeforeStop");
+    QTest::addColumn<int>("files");
+    QTest::newRow("before the root") << 0 << 0;
+    QTest::newRow("after the root") << 1 << 2;
+    QTest::newRow("never") << 1000 << 8;
+}
+
+void TestFileCollector::stoppedWalkKeepsWhatItFound()
+{
+    QFETCH(int, foldersBeforeStop);
+    QFETCH(int, files);
+    QTemporaryDir dir;
+    for (const char* name : {"a.jpg", "b.jpg", "s1/c.jpg", "s1/d.jpg", "s2/e.jpg", "s2/f.jpg",
+                             "s2/t/g.jpg", "s2/t/h.jpg"}) {
+        QVERIFY(QDir().mkpath(QFileInfo(dir.filePath(name)).absolutePath()));
+        QVERIFY(testpictures::writeBytes(dir.filePath(name), "x"));
+    }
+    QAtomicInt found;
+    int asked = 0;
+    WalkWatch watch;
+    watch.found = &found;
+    watch.stop = [&] { return asked++ >= foldersBeforeStop; };
+    const QStringList list = collectFiles(dir.path(), {"jpg"}, 1, nullptr, &watch);
+    QCOMPARE(list.size(), files);
+    QCOMPARE(found.loadRelaxed(), files);
 }
 
 void TestFileCollector::unreadableFoldersReported()

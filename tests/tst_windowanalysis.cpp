@@ -165,6 +165,7 @@ private slots:
     void heifBoxTakesPhonePictures();
     void countingOptionsReachTheAnalysis();
     void enterInFolderFieldStarts();
+    void stopShowsWhatWasCounted();
     void longNameLeavesCountsInSight();
     void dropNamesTheFolder_data();
     void dropNamesTheFolder();
@@ -204,8 +205,10 @@ void TestWindowAnalysis::start(const QString& folder)
 {
     widget<QLineEdit>("txtFolderName")->setText(folder);
     widget<QPushButton>("btnStart")->click();
-    QVERIFY(!widget<QPushButton>("btnStart")->isEnabled());
-    QTRY_VERIFY_WITH_TIMEOUT(widget<QPushButton>("btnStart")->isEnabled(), 30000);
+    QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Stop"));
+    QVERIFY(!widget<QPushButton>("btnExport")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Start"),
+                              30000);
 }
 
 // Six pictures are taken: two Nikon at 24 mm, three Canon at 50 mm (one hidden, one
@@ -264,9 +267,10 @@ void TestWindowAnalysis::refusals()
         box->button(QMessageBox::Ok)->click();
     });
     widget<QPushButton>("btnStart")->click();
-    QCOMPARE(text, message);
+    // The folder is walked by the worker: its refusal comes when the walk ends.
+    QTRY_COMPARE(text, message);
     QCOMPARE(title, QStringLiteral("Lenstally v1.2"));
-    QVERIFY(widget<QPushButton>("btnStart")->isEnabled());
+    QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Start"));
     QVERIFY(widget<QPushButton>("btnExport")->isEnabled());
     QCOMPARE(widget<QLineEdit>("txtFolderName")->text(), folder);
 }
@@ -384,8 +388,9 @@ void TestWindowAnalysis::enterInFolderFieldStarts()
     auto* field = widget<QLineEdit>("txtFolderName");
     field->setText(dir.filePath(QStringLiteral("mixed")));
     QTest::keyClick(field, Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(!widget<QLabel>("lblOutcome")->text().isEmpty(), 30000);
-    QVERIFY(widget<QPushButton>("btnStart")->isEnabled());
+    QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Stop"));
+    QTRY_COMPARE_WITH_TIMEOUT(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Start"),
+                              30000);
     QVERIFY(widget<QTreeWidget>("treeFocal")->topLevelItemCount() > 0);
 }
 
@@ -558,7 +563,7 @@ void TestWindowAnalysis::closeWindowDuringAnalysis()
     // The window keeps ticking while the worker reads.
     auto* label = widget<QLabel>("lblPicturesFound");
     QTRY_VERIFY(label->text().toInt() > 0);
-    QVERIFY(!widget<QPushButton>("btnStart")->isEnabled());
+    QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Stop"));
     QVERIFY(widget<QProgressBar>("progressBar")->value() < 10000);
 
     // Closing by the frame: the destructor stops the worker before the tables go.
@@ -568,6 +573,34 @@ void TestWindowAnalysis::closeWindowDuringAnalysis()
     delete window;
     window = nullptr;
     QVERIFY2(clock.elapsed() < 5000, "the destructor waited for the whole analysis");
+}
+
+void TestWindowAnalysis::stopShowsWhatWasCounted()
+{
+    const QString folder = dir.filePath(QStringLiteral("many"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeManyPictures(folder, manyPictures));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QLineEdit>("txtFolderName")->setText(folder);
+    auto* start = widget<QPushButton>("btnStart");
+    start->click();
+    QCOMPARE(start->whatsThis(), QStringLiteral("Stops the analysis"));
+    QTRY_VERIFY(widget<QLabel>("lblPicturesFound")->text().toInt() > 0);
+    QElapsedTimer clock;
+    clock.start();
+    start->click();
+    QTRY_COMPARE_WITH_TIMEOUT(start->text(), QStringLiteral("&Start"), 2000);
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(start->whatsThis(), QStringLiteral("Starts analyzing the pictures"));
+    QVERIFY(widget<QPushButton>("btnExport")->isEnabled());
+    const QString outcome = widget<QLabel>("lblOutcome")->text();
+    QVERIFY2(outcome.startsWith("Stopped after ") && outcome.contains(" of 100,000 files; "),
+             qPrintable(outcome));
+    // The rows hold the pictures read so far, with their shares.
+    const QStringList rows = treeRows(widget<QTreeWidget>("treeFocal"));
+    QCOMPARE(rows.size(), 1);
+    QVERIFY2(rows[0].startsWith("50|") && rows[0].endsWith("|100.00"), qPrintable(rows[0]));
+    QVERIFY(rows[0].section('|', 1, 1).toInt() < manyPictures);
 }
 
 void TestWindowAnalysis::closeButtonDuringAnalysis()
@@ -628,7 +661,7 @@ void TestWindowAnalysis::treesIdenticalForAnyThreadCount()
         child<QCheckBox>(&threads, "chkJPEG")->setChecked(true);
         auto* start = child<QPushButton>(&threads, "btnStart");
         start->click();
-        QTRY_VERIFY_WITH_TIMEOUT(start->isEnabled(), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(start->text(), QStringLiteral("&Start"), 30000);
         QCOMPARE(child<QLabel>(&threads, "lblPicturesFound")->text(), QStringLiteral("150"));
         rows[pass] = allTreeRows(&threads);
     }

@@ -21,6 +21,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QTimer>
@@ -190,6 +191,12 @@ void MainWindow::on_btnBrowse_clicked()
 
 void MainWindow::on_btnStart_clicked()
 {
+    if (reader) {
+        // Start reads "Stop" while an analysis runs.
+        stopRequested = true;
+        reader->requestInterruption();
+        return;
+    }
     AnalysisRequest request;
     request.folder = ui->txtFolderName->text();
     request.jpeg = ui->chkJPEG->isChecked();
@@ -203,58 +210,94 @@ void MainWindow::on_btnStart_clicked()
     request.jobs = readingJobs();
     countingOptions->applyTo(&request);
 
-    setCursor(Qt::WaitCursor);
-    FileListing listing;
-    const Refusal refusal = listRequestFiles(request, &listing);
-    setCursor(Qt::ArrowCursor);
-    if (refusal != Refusal::None) {
-        QString text = refusalMessage(refusal);
-        if (refusal == Refusal::UnreadableFolder)
-            text += QStringLiteral(" ") + request.folder;
-        QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
-        return;
-    }
-
-    fileCount = int(listing.files.size());
-    ui->btnStart->setEnabled(false);
+    // The walk runs on the worker too, so a slow or huge folder never freezes the window;
+    // its refusals come when it ends.
+    stopRequested = false;
+    fileCount = -1;
+    setStartButtonStops(true);
     ui->btnExport->setEnabled(false);
     ui->progressBar->setValue(0);
+    ui->lblPicturesFound->setText(QStringLiteral("0"));
     results->clear();
-    results->unlistedFolders = listing.unlistedFolders;
-    lblOutcome->clear();
+    lblOutcome->setText(tr("Listing folders..."));
     processedCount.storeRelaxed(0);
+    foundCount.storeRelaxed(0);
 
     reader = new EntryReader;
-    reader->setFiles(&processedCount, listing.files);
+    reader->setFiles(&processedCount, QStringList());
     reader->configure(request, results);
+    reader->listBeforeReading(request, &foundCount);
 
     progressTimer->setInterval(100);
     progressTimer->start();
     reader->start(QThread::InheritPriority);
 }
 
+void MainWindow::setStartButtonStops(bool stops)
+{
+    ui->btnStart->setText(stops ? tr("&Stop") : tr("&Start"));
+    ui->btnStart->setWhatsThis(stops ? tr("Stops the analysis")
+                                     : tr("Starts analyzing the pictures"));
+}
+
 void MainWindow::progressTimer_timeout()
 {
-    const int done = processedCount.loadRelaxed();
-    const int total = fileCount;
-    const QString doneText = QString::number(done);
-    if (done < total) {
-        ui->progressBar->setValue(progressValue(done, total));
-        ui->lblPicturesFound->setText(doneText);
+    const QLocale numbers(QLocale::English);
+    if (!reader->isFinished()) {
+        fileCount = reader->fileTotal();
+        if (fileCount < 0) {
+            lblOutcome->setText(tr("Listing folders... %1 files found")
+                                    .arg(numbers.toString(foundCount.loadRelaxed())));
+            return;
+        }
+        const int done = processedCount.loadRelaxed();
+        ui->progressBar->setValue(progressValue(done, fileCount));
+        ui->lblPicturesFound->setText(QString::number(done));
+        if (!stopRequested)
+            lblOutcome->setText(tr("Reading %1 files").arg(numbers.toString(fileCount)));
         return;
     }
 
     // The worker computes the percentages after its last count: wait before reading.
     reader->wait();
-    ui->btnStart->setEnabled(true);
-    ui->btnExport->setEnabled(true);
     progressTimer->stop();
-    ui->progressBar->setValue(10000);
-    ui->lblPicturesFound->setText(doneText);
+    setStartButtonStops(false);
+    ui->btnExport->setEnabled(true);
+    const Refusal refusal = reader->refusal();
+    const int total = reader->fileTotal();
+    const int done = processedCount.loadRelaxed();
+    const QString folder = ui->txtFolderName->text();
+    lastFiles = reader->fileList();
     delete reader;
     reader = nullptr;
+    if (stopRequested && total < 0) {
+        lblOutcome->setText(tr("Stopped while listing folders"));
+        return;
+    }
+    if (refusal != Refusal::None) {
+        lblOutcome->clear();
+        QString text = refusalMessage(refusal);
+        if (refusal == Refusal::UnreadableFolder)
+            text += QStringLiteral(" ") + folder;
+        QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
+        return;
+    }
+    ui->lblPicturesFound->setText(QString::number(done));
+    const bool stopped = stopRequested && done < total;
+    if (stopped) {
+        // What was counted so far, with its shares.
+        for (int kind = 0; kind < StatKindCount; ++kind)
+            results->table(StatKind(kind)).computePercents();
+    } else {
+        ui->progressBar->setValue(10000);
+    }
     showResults();
     showOutcomes();
+    if (stopped) {
+        lblOutcome->setText(tr("Stopped after %1 of %2 files; ")
+                                .arg(numbers.toString(done), numbers.toString(total)) +
+                            lblOutcome->text());
+    }
 }
 
 void MainWindow::showOutcomes()

@@ -54,6 +54,8 @@ private:
     void showResults();
     // Shows what became of the files of the last analysis.
     void showOutcomes();
+    // Shows Start as "Stop" while an analysis runs, and back.
+    void setStartButtonStops(bool stops);
     // Stops a running worker and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 
@@ -70,8 +72,11 @@ private:
     AnalysisResult* results; // owns the tables that statFocal and the others point to
     QLabel* lblOutcome;      // what became of every file
     CountingOptionsBox* countingOptions;
-    int fileCount = 0;
+    int fileCount = 0;         // -1 while the folders are listed
     QAtomicInt processedCount; // written by the worker, read by the timer
+    QAtomicInt foundCount;     // files found by the walk so far
+    bool stopRequested = false;
+    QStringList lastFiles; // the files of the last analysis, in list order
 };
 
 #endif
