@@ -60,6 +60,17 @@ void AnalysisResult::clear()
         t.clear();
     outcomes = OutcomeCounts();
     unlistedFolders.clear();
+    countedFiles.clear();
+}
+
+std::vector<int> AnalysisResult::filesOfRow(StatKind kind, int rowId) const
+{
+    std::vector<int> files;
+    for (int place : table(kind).valuesOfRow(rowId)) {
+        if (size_t(place) < countedFiles.size())
+            files.push_back(countedFiles[size_t(place)]);
+    }
+    return files;
 }
 
 void showInBothOrders(StatTable& table, const std::function<void(const StatTable&)>& byValue,

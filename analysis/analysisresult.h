@@ -14,6 +14,7 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 // How many files ended in each outcome; every file of an analysis in exactly one.
 struct OutcomeCounts
@@ -48,6 +49,11 @@ public:
 
     OutcomeCounts outcomes;
     QStringList unlistedFolders; // folders below the chosen one that could not be listed
+    // Kept when asked for (EntryReader::keepPictures): the file-list index of each counted
+    // picture, in the order the tables got them.
+    std::vector<int> countedFiles;
+    // The file-list indexes of the pictures counted in a table's row (by row id), when kept.
+    std::vector<int> filesOfRow(StatKind kind, int rowId) const;
 
 private:
     std::array<StatTable, StatKindCount> tables;

@@ -114,11 +114,24 @@ void EntryReader::run()
     tsanRelease(this);
 }
 
-void EntryReader::apply(const QString& path, PictureOutcome outcome, const PictureValues& values)
+void EntryReader::keepPictures()
 {
+    keepingPictures = true;
+    for (StatTable* table : tables) {
+        if (table)
+            table->trackValues();
+    }
+}
+
+void EntryReader::apply(int index, PictureOutcome outcome, const PictureValues& values)
+{
+    const QString& path = files.at(index);
     try {
-        if (outcome == PictureOutcome::Counted)
+        if (outcome == PictureOutcome::Counted) {
             addToTables(values, tables);
+            if (keepingPictures && result)
+                result->countedFiles.push_back(index);
+        }
         if (result) {
             result->outcomes.add(outcome);
             if (!values.messages.isEmpty())
@@ -167,7 +180,7 @@ void EntryReader::runFiles()
             const PictureOutcome outcome = w.outcome == PictureOutcome::Counted && &w != chosen
                                                ? PictureOutcome::PairDuplicate
                                                : w.outcome;
-            apply(list[w.index], outcome, w.values);
+            apply(w.index, outcome, w.values);
         }
     };
 
@@ -191,7 +204,7 @@ void EntryReader::runFiles()
                 outcome = PictureOutcome::OutsideDates;
             const int shot = pairsOnce ? shots[size_t(at)] : -1;
             if (shot < 0 || (filesLeft[size_t(shot)] == 1 && !waiting.contains(shot))) {
-                apply(path, outcome, *values);
+                apply(at, outcome, *values);
             } else {
                 try {
                     std::vector<Waiting>& members = waiting[shot];

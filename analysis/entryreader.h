@@ -47,6 +47,9 @@ public:
     // first), its counting options and every table of result, whose outcome counts it
     // fills as it goes.
     void configure(const AnalysisRequest& request, AnalysisResult* result);
+    // Makes the run keep which pictures each row of the result's tables counts (call after
+    // configure): four bytes per table and picture.
+    void keepPictures();
     // Makes run() list the request's files first, on the reader's thread, counting them in
     // found as the walk goes (call after setFiles and configure). The walk stops on
     // interruption like the reading; a refusal ends the run before any file is read.
@@ -76,7 +79,7 @@ protected:
 private:
     void runFiles();
     // Gives a file its outcome: to the tables when counted, to the counts, to the sink.
-    void apply(const QString& path, PictureOutcome outcome, const PictureValues& values);
+    void apply(int index, PictureOutcome outcome, const PictureValues& values);
 
     QAtomicInt* progress = nullptr;
     QStringList files;
@@ -87,6 +90,7 @@ private:
     std::unique_ptr<ModelFilter> modelFilter;
     AnalysisResult* result = nullptr;
     bool listing = false;
+    bool keepingPictures = false;
     AnalysisRequest listingRequest;
     QAtomicInt* listingFound = nullptr;
     Refusal listingRefusal = Refusal::None;

@@ -11,6 +11,8 @@ void StatTable::clear()
     numberIndex.clear();
     textIndex.clear();
     totalCount = 0;
+    tracking = false;
+    rowOfValue.clear();
 }
 
 bool StatTable::countExisting(qint64 key)
@@ -20,14 +22,19 @@ bool StatTable::countExisting(qint64 key)
         return false;
     ++rows[size_t(it->second)].count;
     ++totalCount;
+    if (tracking)
+        rowOfValue.push_back(it->second);
     return true;
 }
 
 void StatTable::appendNumberRow(qint64 key, const QString& label)
 {
-    numberIndex.emplace(key, int(rows.size()));
-    rows.push_back(StatRow{label, key, 1, 0.0f});
+    const int id = int(rows.size());
+    numberIndex.emplace(key, id);
+    rows.push_back(StatRow{label, key, 1, 0.0f, id});
     ++totalCount;
+    if (tracking)
+        rowOfValue.push_back(id);
 }
 
 void StatTable::addTenths(qint64 tenths)
@@ -57,13 +64,18 @@ void StatTable::addKeyed(qint64 key, const QString& label)
 void StatTable::addText(const QString& text)
 {
     const auto it = textIndex.find(text);
+    int id;
     if (it != textIndex.end()) {
-        ++rows[size_t(it->second)].count;
+        id = it->second;
+        ++rows[size_t(id)].count;
     } else {
-        textIndex.emplace(text, int(rows.size()));
-        rows.push_back(StatRow{text, 0, 1, 0.0f});
+        id = int(rows.size());
+        textIndex.emplace(text, id);
+        rows.push_back(StatRow{text, 0, 1, 0.0f, id});
     }
     ++totalCount;
+    if (tracking)
+        rowOfValue.push_back(id);
 }
 
 void StatTable::computePercents()
@@ -87,6 +99,16 @@ void StatTable::sortByCount()
 {
     std::stable_sort(rows.begin(), rows.end(),
                      [](const StatRow& a, const StatRow& b) { return a.count > b.count; });
+}
+
+std::vector<int> StatTable::valuesOfRow(int id) const
+{
+    std::vector<int> places;
+    for (size_t i = 0; i < rowOfValue.size(); ++i) {
+        if (rowOfValue[i] == id)
+            places.push_back(int(i));
+    }
+    return places;
 }
 
 const StatRow* StatTable::row(unsigned index) const

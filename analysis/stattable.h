@@ -15,6 +15,7 @@ struct StatRow
     qint64 key = 0;    // numeric sort key (tenths, or microseconds); 0 for text rows
     int count = 0;     // values counted in this row
     float percent = 0; // share of the table's total, set by computePercents
+    int id = 0;        // the row's place in creation order, kept through sorts
 };
 
 // Counts how often each distinct value of one picture property occurs.
@@ -40,6 +41,12 @@ public:
     // Counts a text value; rows differ by exact, case-sensitive text.
     void addText(const QString& text);
 
+    // Makes the table remember which row each value went to (off after clear()).
+    void trackValues() { tracking = true; }
+    // With tracking: the places, in the order added, of the values counted in the row
+    // whose id is given; empty without tracking.
+    std::vector<int> valuesOfRow(int id) const;
+
     // Sets every row's percent to count * 100 / total.
     void computePercents();
     // Stable sort by key, then by label (UTF-16 order).
@@ -63,6 +70,8 @@ private:
     std::map<qint64, int> numberIndex;
     std::map<QString, int> textIndex;
     int totalCount = 0;
+    bool tracking = false;
+    std::vector<int> rowOfValue; // with tracking: the row id of each value, in the order added
 };
 
 #endif

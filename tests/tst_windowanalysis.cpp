@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
@@ -165,6 +166,7 @@ private slots:
     void heifBoxTakesPhonePictures();
     void countingOptionsReachTheAnalysis();
     void enterInFolderFieldStarts();
+    void rowListsItsPictures();
     void stopShowsWhatWasCounted();
     void longNameLeavesCountsInSight();
     void dropNamesTheFolder_data();
@@ -573,6 +575,34 @@ void TestWindowAnalysis::closeWindowDuringAnalysis()
     delete window;
     window = nullptr;
     QVERIFY2(clock.elapsed() < 5000, "the destructor waited for the whole analysis");
+}
+
+void TestWindowAnalysis::rowListsItsPictures()
+{
+    writeMixedTree();
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QCheckBox>("chkTIFF")->setChecked(true);
+    start(dir.filePath(QStringLiteral("mixed")));
+    auto* tree = widget<QTreeWidget>("treeFocalSorted");
+    QTreeWidgetItem* row = tree->findItems(QStringLiteral("50"), Qt::MatchExactly).value(0);
+    QVERIFY(row);
+    QStringList listed, copied;
+    onModal(this, [&](QWidget* modal) {
+        auto* pictures = modal->findChild<QTreeWidget*>(QStringLiteral("treePictures"));
+        QVERIFY(pictures);
+        for (int i = 0; i < pictures->topLevelItemCount(); ++i)
+            listed << pictures->topLevelItem(i)->text(0);
+        pictures->selectAll();
+        modal->findChild<QPushButton*>(QStringLiteral("btnCopy"))->click();
+        copied = QApplication::clipboard()->text().split('\n');
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    tree->setCurrentItem(row);
+    QTest::keyClick(tree, Qt::Key_Return);
+    const QString root = dir.filePath(QStringLiteral("mixed"));
+    const QStringList expected{root + "/.hidden.jpg", root + "/B.JPG", root + "/a.jpg"};
+    QCOMPARE(listed, expected); // sorted by path
+    QCOMPARE(copied, expected);
 }
 
 void TestWindowAnalysis::stopShowsWhatWasCounted()

@@ -13,6 +13,7 @@
 #include "ui/aboutdialog.h"
 #include "ui/countingoptionsbox.h"
 #include "ui/progressvalue.h"
+#include "ui/rowpicturesdialog.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -63,6 +64,34 @@ MainWindow::MainWindow(QWidget* parent)
             ui->btnStart->click();
     });
     setAcceptDrops(true);
+    // Double-click or Enter on a row lists the pictures it counts.
+    const struct
+    {
+        QTreeWidget* tree;
+        StatKind kind;
+    } rowTrees[] = {
+        {ui->treeFocal, FocalLength},
+        {ui->treeFocalSorted, FocalLength},
+        {ui->treeFocal35, FocalLength35mm},
+        {ui->treeFocal35Sorted, FocalLength35mm},
+        {ui->treeAperture, Aperture},
+        {ui->treeApertureSorted, Aperture},
+        {ui->treeISO, Iso},
+        {ui->treeISOSorted, Iso},
+        {ui->treeExposure, ExposureTime},
+        {ui->treeExposureSorted, ExposureTime},
+        {ui->treeCamera, Camera},
+        {ui->treeCameraSorted, Camera},
+        {ui->treeLens, Lens},
+        {ui->treeLensSorted, Lens},
+        {ui->treeYear, Year},
+        {ui->treeYearSorted, Year},
+    };
+    for (const auto& entry : rowTrees) {
+        const StatKind kind = entry.kind;
+        connect(entry.tree, &QTreeWidget::itemActivated, this,
+                [this, kind](QTreeWidgetItem* item) { showRowPictures(kind, item); });
+    }
     // The value column takes the room left; counts and shares keep theirs, so they stay in
     // sight, and a long camera or lens name is shortened in the middle (its tool tip has it whole).
     for (QTreeWidget* tree : findChildren<QTreeWidget*>()) {
@@ -227,10 +256,24 @@ void MainWindow::on_btnStart_clicked()
     reader->setFiles(&processedCount, QStringList());
     reader->configure(request, results);
     reader->listBeforeReading(request, &foundCount);
+    reader->keepPictures();
 
     progressTimer->setInterval(100);
     progressTimer->start();
     reader->start(QThread::InheritPriority);
+}
+
+void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
+{
+    if (!item || reader)
+        return;
+    QStringList paths;
+    for (int index : results->filesOfRow(kind, item->data(0, Qt::UserRole).toInt())) {
+        if (index >= 0 && index < lastFiles.size())
+            paths << lastFiles.at(index);
+    }
+    RowPicturesDialog dialog(tr("Pictures of %1").arg(item->text(0)), paths, this);
+    dialog.exec();
 }
 
 void MainWindow::setStartButtonStops(bool stops)
@@ -318,6 +361,7 @@ QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold
     auto* item = new QTreeWidgetItem;
     item->setText(0, displayLabel(kind, row.label));
     item->setToolTip(0, item->text(0));
+    item->setData(0, Qt::UserRole, row.id);
     item->setText(1, QString::number(row.count));
     item->setText(2, percentText(row.percent));
     item->setFont(0, bold);

@@ -2,6 +2,8 @@
 #ifndef LENSTALLY_MAINWINDOW_H
 #define LENSTALLY_MAINWINDOW_H
 
+#include "analysis/statkind.h"
+
 #include <QAtomicInt>
 #include <QMainWindow>
 
@@ -9,6 +11,7 @@
 
 class AboutDialog;
 class CountingOptionsBox;
+class QTreeWidgetItem;
 class AnalysisResult;
 class EntryReader;
 class Exporter;
@@ -54,6 +57,8 @@ private:
     void showResults();
     // Shows what became of the files of the last analysis.
     void showOutcomes();
+    // Lists the pictures counted in a row of a kind's table.
+    void showRowPictures(StatKind kind, QTreeWidgetItem* item);
     // Shows Start as "Stop" while an analysis runs, and back.
     void setStartButtonStops(bool stops);
     // Stops a running worker and waits for it, so that nothing it uses goes away under it.
