@@ -12,42 +12,50 @@ png() {
     convert "${@:1:$#-1}" -strip "PNG32:$out"
 }
 
+# A button icon drawn at 64 pixels: NAME.png at 16 and NAME@2x.png at 32, which Qt takes
+# on screens at scale 2.
+icon() {
+    local name=${*: -1}
+    png "${@:1:$#-1}" -resize 16x16 "$name.png"
+    png "${@:1:$#-1}" -resize 32x32 "$name@2x.png"
+}
+
 # Open: a yellow folder with a darker back flap.
-png -size 64x64 xc:none \
+icon -size 64x64 xc:none \
     -fill '#c8961e' -stroke '#7a5a10' -strokewidth 2 \
     -draw 'roundrectangle 4,12 30,24 3,3' \
     -draw 'roundrectangle 4,18 60,56 4,4' \
     -fill '#f4c84a' -draw 'polygon 10,28 62,28 56,56 4,56' \
-    -resize 16x16 open.png
+    open
 
 # Play: a green triangle.
-png -size 64x64 xc:none \
+icon -size 64x64 xc:none \
     -fill '#2e9e3e' -stroke '#1b5e25' -strokewidth 3 \
     -draw 'polygon 14,6 58,32 14,58' \
-    -resize 16x16 play.png
+    play
 
 # Save: a blue floppy disk with its label and shutter.
-png -size 64x64 xc:none \
+icon -size 64x64 xc:none \
     -fill '#2f5fa8' -stroke '#16325e' -strokewidth 2 \
     -draw 'polygon 4,4 52,4 60,12 60,60 4,60' \
     -stroke none -fill '#f2f2f2' -draw 'rectangle 14,34 50,58' \
     -fill '#b8c4d6' -draw 'rectangle 18,4 46,22' \
     -fill '#16325e' -draw 'rectangle 36,7 42,19' \
-    -resize 16x16 save.png
+    save
 
 # About: a white "i" on a blue disc.
-png -size 64x64 xc:none \
+icon -size 64x64 xc:none \
     -fill '#2f6fc8' -stroke '#17407a' -strokewidth 3 -draw 'circle 32,32 32,3' \
     -stroke none -fill white -draw 'circle 32,17 32,11' \
     -draw 'roundrectangle 27,26 37,52 3,3' \
-    -resize 16x16 about.png
+    about
 
 # Power: the red power symbol, an open ring with a bar through its gap.
-png -size 64x64 xc:none \
+icon -size 64x64 xc:none \
     -fill none -stroke '#c62828' -strokewidth 8 \
     -draw 'stroke-linecap round arc 9,11 55,57 -55,235' \
     -draw 'stroke-linecap round line 32,5 32,30' \
-    -resize 16x16 power.png
+    power
 
 # Donate: a rounded orange button with its word, 74 x 21.
 convert -size 74x21 xc:none \
