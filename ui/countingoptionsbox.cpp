@@ -36,10 +36,10 @@ CountingOptionsBox::CountingOptionsBox(QWidget* parent) : QGroupBox(tr("Counting
 {
     setObjectName(QStringLiteral("groupCounting"));
     chkEstimate35mm =
-        checkBox(this, "chkEstimate35mm", tr("&Estimate 35 mm for every camera"),
+        checkBox(this, "chkEstimate35mm", tr("&Estimate 35 mm"),
                  tr("Where a picture gives no 35 mm focal length and its camera is not known, "
                     "estimates it from the focal-plane resolution and the picture size"));
-    chkPairsOnce = checkBox(this, "chkPairsOnce", tr("Count RAW+JPEG &pairs once"),
+    chkPairsOnce = checkBox(this, "chkPairsOnce", tr("RAW+JPEG &pairs once"),
                             tr("Counts the files of one shot (same folder and name, another "
                                "extension: RAW, JPEG, HEIF) once, the RAW file where it counts"));
     const QString rangeHelp = tr("Counts only pictures taken within the dates (whole days); "
