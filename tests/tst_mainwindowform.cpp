@@ -330,6 +330,11 @@ void TestMainWindowForm::initialState()
     QCOMPARE(window->objectName(), QStringLiteral("MainWindow"));
     QCOMPARE(window->windowTitle(), QStringLiteral("Lenstally v1.2"));
     QCOMPARE(window->size(), QSize(746, 476));
+    // It can shrink to 640 x 400, a 1280 x 800 screen at scale 2.
+    QVERIFY2(window->minimumSizeHint().width() <= 640 && window->minimumSizeHint().height() <= 400,
+             qPrintable(QStringLiteral("%1 x %2")
+                            .arg(window->minimumSizeHint().width())
+                            .arg(window->minimumSizeHint().height())));
     QVERIFY(!child<QCheckBox>("chkJPEG")->isChecked());
     QVERIFY(!child<QCheckBox>("chkTIFF")->isChecked());
     QVERIFY(child<QCheckBox>("chkRAW")->isChecked());

@@ -5,7 +5,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
-#include <QHBoxLayout>
+#include <QGridLayout>
 
 namespace {
 
@@ -52,14 +52,18 @@ CountingOptionsBox::CountingOptionsBox(QWidget* parent) : QGroupBox(tr("Counting
     connect(chkTakenFrom, &QCheckBox::toggled, dateTakenFrom, &QWidget::setEnabled);
     connect(chkTakenUntil, &QCheckBox::toggled, dateTakenUntil, &QWidget::setEnabled);
 
-    auto* row = new QHBoxLayout(this);
-    row->addWidget(chkEstimate35mm);
-    row->addWidget(chkPairsOnce);
-    row->addStretch();
-    row->addWidget(chkTakenFrom);
-    row->addWidget(dateTakenFrom);
-    row->addWidget(chkTakenUntil);
-    row->addWidget(dateTakenUntil);
+    // Two short rows rather than one long one: the window fits small screens.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(chkEstimate35mm, 0, 0);
+    grid->addWidget(chkPairsOnce, 1, 0);
+    grid->addWidget(chkTakenFrom, 0, 1);
+    grid->addWidget(dateTakenFrom, 0, 2);
+    grid->addWidget(chkTakenUntil, 1, 1);
+    grid->addWidget(dateTakenUntil, 1, 2);
+    grid->setColumnStretch(3, 1);
+    grid->setVerticalSpacing(2);
+    const QMargins margins = grid->contentsMargins();
+    grid->setContentsMargins(margins.left(), 2, margins.right(), 2);
 }
 
 void CountingOptionsBox::applyTo(AnalysisRequest* request) const

@@ -25,6 +25,8 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
+#include <QTabBar>
 #include <QTimer>
 #include <QUrl>
 
@@ -64,6 +66,15 @@ MainWindow::MainWindow(QWidget* parent)
             ui->btnStart->click();
     });
     setAcceptDrops(true);
+    // A few rows of the lists at the least, so the window fits a small screen (1280 x 800
+    // at scale 2 leaves 640 x 400), where it starts smaller.
+    ui->tabWidget->setMinimumHeight(ui->tabWidget->tabBar()->sizeHint().height() +
+                                    fontMetrics().height() * 5);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableSize();
+        if (width() > room.width() || height() > room.height())
+            resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
+    }
     // Double-click or Enter on a row lists the pictures it counts.
     const struct
     {
