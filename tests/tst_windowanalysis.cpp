@@ -168,6 +168,7 @@ private slots:
     void enterInFolderFieldStarts();
     void rowListsItsPictures();
     void stopShowsWhatWasCounted();
+    void stopDuringTheWalk();
     void longNameLeavesCountsInSight();
     void dropNamesTheFolder_data();
     void dropNamesTheFolder();
@@ -631,6 +632,27 @@ void TestWindowAnalysis::stopShowsWhatWasCounted()
     QCOMPARE(rows.size(), 1);
     QVERIFY2(rows[0].startsWith("50|") && rows[0].endsWith("|100.00"), qPrintable(rows[0]));
     QVERIFY(rows[0].section('|', 1, 1).toInt() < manyPictures);
+}
+
+void TestWindowAnalysis::stopDuringTheWalk()
+{
+    // Stop at once: the walk ends before the first folder, or the reading before the first
+    // file, whichever the worker had reached.
+    const QString folder = dir.filePath(QStringLiteral("many"));
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(writeManyPictures(folder, manyPictures));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QLineEdit>("txtFolderName")->setText(folder);
+    auto* start = widget<QPushButton>("btnStart");
+    start->click();
+    QCOMPARE(widget<QLabel>("lblOutcome")->text(), QStringLiteral("Listing folders..."));
+    start->click();
+    QTRY_COMPARE_WITH_TIMEOUT(start->text(), QStringLiteral("&Start"), 2000);
+    const QString outcome = widget<QLabel>("lblOutcome")->text();
+    QVERIFY2(outcome == QLatin1String("Stopped while listing folders") ||
+                 outcome.startsWith(QLatin1String("Stopped after 0 of 100,000 files")),
+             qPrintable(outcome));
+    QVERIFY(treeRows(widget<QTreeWidget>("treeFocal")).isEmpty());
 }
 
 void TestWindowAnalysis::closeButtonDuringAnalysis()
