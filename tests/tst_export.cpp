@@ -4,7 +4,10 @@
 
 #include "analysis/pictureanalysis.h"
 #include "analysis/stattable.h"
+#include "export/csvexporter.h"
 #include "export/htmlexporter.h"
+#include "export/jsonexporter.h"
+#include "export/pageexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
 #include "testpictures.h"
@@ -90,19 +93,6 @@ public:
         return false;
     }
 };
-
-enum class ExportFormat
-{
-    Tab,
-    Html
-};
-
-std::unique_ptr<Exporter> makeExporter(ExportFormat format, const QString& fileName)
-{
-    if (format == ExportFormat::Html)
-        return std::make_unique<HTMLExporter>(fileName);
-    return std::make_unique<TABExporter>(fileName);
-}
 
 const QByteArray htmlHead = "<html>\r\n"
                             "<style type=\"text/css\">\r\n"
@@ -717,18 +707,24 @@ void TestExport::errorFollowsLastWrite()
 void TestExport::exporterForName_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("html");
-    QTest::newRow("htm") << "stats.htm" << true;
-    QTest::newRow("HTM") << "STATS.HTM" << true;
-    QTest::newRow("Htm") << "stats.Htm" << true;
-    QTest::newRow("bare .htm") << ".htm" << true;
-    QTest::newRow("html") << "stats.html" << true;
-    QTest::newRow("HTML") << "STATS.HTML" << true;
-    QTest::newRow("txt") << "stats.txt" << false;
-    QTest::newRow("no extension") << "stats" << false;
-    QTest::newRow("htm in the middle") << "stats.htm.txt" << false;
-    QTest::newRow("htm without dot") << "statshtm" << false;
-    QTest::newRow("empty") << "" << false;
+    QTest::addColumn<ExportFormat>("format");
+    QTest::newRow("htm") << "stats.htm" << ExportFormat::Html;
+    QTest::newRow("HTM") << "STATS.HTM" << ExportFormat::Html;
+    QTest::newRow("Htm") << "stats.Htm" << ExportFormat::Html;
+    QTest::newRow("bare .htm") << ".htm" << ExportFormat::Html;
+    QTest::newRow("html") << "stats.html" << ExportFormat::Page;
+    QTest::newRow("HTML") << "STATS.HTML" << ExportFormat::Page;
+    QTest::newRow("csv") << "stats.csv" << ExportFormat::Csv;
+    QTest::newRow("CSV") << "STATS.Csv" << ExportFormat::Csv;
+    QTest::newRow("json") << "stats.json" << ExportFormat::Json;
+    QTest::newRow("JSON") << "STATS.JSON" << ExportFormat::Json;
+    QTest::newRow("txt") << "stats.txt" << ExportFormat::Tab;
+    QTest::newRow("no extension") << "stats" << ExportFormat::Tab;
+    QTest::newRow("htm in the middle") << "stats.htm.txt" << ExportFormat::Tab;
+    QTest::newRow("htm without dot") << "statshtm" << ExportFormat::Tab;
+    QTest::newRow("json without dot") << "statsjson" << ExportFormat::Tab;
+    QTest::newRow("csv in the middle") << "stats.csv.bak" << ExportFormat::Tab;
+    QTest::newRow("empty") << "" << ExportFormat::Tab;
 }
 
 void TestExport::withFilterSuffix_data()
@@ -764,12 +760,19 @@ void TestExport::withFilterSuffix()
 void TestExport::exporterForName()
 {
     QFETCH(QString, name);
-    QFETCH(bool, html);
+    QFETCH(ExportFormat, format);
+    QCOMPARE(exportFormatFor(name), format);
     const std::unique_ptr<Exporter> exporter = exporterFor(name);
     QVERIFY(exporter);
     QVERIFY(exporter->sections.isEmpty());
-    QCOMPARE(dynamic_cast<HTMLExporter*>(exporter.get()) != nullptr, html);
-    QCOMPARE(dynamic_cast<TABExporter*>(exporter.get()) != nullptr, !html);
+    const Exporter* e = exporter.get();
+    const QList<bool> types = {dynamic_cast<const TABExporter*>(e) != nullptr,
+                               dynamic_cast<const HTMLExporter*>(e) != nullptr,
+                               dynamic_cast<const PageExporter*>(e) != nullptr,
+                               dynamic_cast<const CSVExporter*>(e) != nullptr,
+                               dynamic_cast<const JSONExporter*>(e) != nullptr};
+    QCOMPARE(types.count(true), 1);
+    QCOMPARE(types.indexOf(true), int(format));
 }
 
 void TestExport::exporterUsesNameAsGiven()
