@@ -31,12 +31,13 @@ const char styleSheet[] =
     "  gap: 0.3rem 1rem; }\n"
     "a { color: #2a5d9f; }\n"
     "figure { margin: 0.75rem 0; }\n"
-    "svg.chart { display: block; width: 100%; font-size: 12px; }\n"
+    "svg.chart { display: block; width: 100%; font-size: 12px; overflow: visible; }\n"
     "svg.chart .bar { fill: #4a7fc1; }\n"
     "svg.chart .label { fill: #1d2329; }\n"
     "svg.chart .value { fill: #4a5560; }\n"
     "table { border-collapse: collapse; width: 100%; margin: 0.5rem 0; }\n"
     "table.outcomes { width: auto; min-width: 18rem; }\n"
+    "table.rows { width: auto; min-width: min(100%, 36rem); }\n"
     "th, td { padding: 0.25rem 0.6rem; border-bottom: 1px solid #d7dde3; text-align: left;\n"
     "  vertical-align: top; }\n"
     "th { background: #eef2f6; }\n"
@@ -59,10 +60,14 @@ const char styleSheet[] =
     "}\n"
     "</style>\n";
 
-// Chart geometry, in per cent of the chart's width and in pixels down.
-constexpr double labelWidth = 29; // the label column, clipped
-constexpr double barStart = 30;
-constexpr double barSpan = 46; // the longest bar; the rest is left for its value
+// Chart geometry, in per cent of the chart's width and in pixels down. Short labels
+// (numbers, years, exposure times) stand right-aligned in a narrow column before the
+// bars; longer ones (cameras, lenses) left-aligned in a wide one, clipped at its end.
+constexpr int shortLabel = 7; // characters
+constexpr double shortLabelWidth = 13;
+constexpr double longLabelWidth = 31;
+constexpr double barGap = 1.5;
+constexpr double valueSpace = 24; // right of the longest bar, for its value
 constexpr int rowPitch = 24;
 constexpr int barHeight = 16;
 
@@ -182,8 +187,18 @@ QString chart(const ExportSection& section, int number)
     order.resize(shown);
 
     double largest = 0;
-    for (unsigned i : order)
+    qsizetype longest = 0;
+    for (unsigned i : order) {
         largest = std::max(largest, double(table.row(i)->percent));
+        longest = std::max(longest, rowLabel(section, *table.row(i)).size());
+    }
+    const bool narrow = longest <= shortLabel;
+    const double labelWidth = narrow ? shortLabelWidth : longLabelWidth;
+    const double barStart = labelWidth + barGap;
+    const double barSpan = 100 - barStart - valueSpace;
+    const QString labelPlace =
+        narrow ? QStringLiteral("x=\"%1\" text-anchor=\"end\"").arg(percentOfWidth(labelWidth))
+               : QStringLiteral("x=\"0\"");
     const QString clip = QStringLiteral("clip-%1").arg(number);
     const int height = int(shown) * rowPitch + 4;
     QString text = QStringLiteral("<figure>\n<svg class=\"chart\" width=\"100%\" height=\"%1\" "
@@ -206,10 +221,9 @@ QString chart(const ExportSection& section, int number)
         // One pass: a label may hold "%1" itself.
         text += QStringLiteral("<g><title>%1: %2 pictures, %3 %</title>\n")
                     .arg(label, QString::number(row.count), share);
-        text += QStringLiteral("<text class=\"label\" x=\"0\" y=\"%1\" clip-path=\"url(#%2)\">"
-                               "%3</text>\n")
-                    .arg(top + 16)
-                    .arg(clip, label);
+        text += QStringLiteral("<text class=\"label\" %1 y=\"%2\" clip-path=\"url(#%3)\">"
+                               "%4</text>\n")
+                    .arg(labelPlace, QString::number(top + 16), clip, label);
         text += QStringLiteral("<rect class=\"bar\" x=\"%1\" y=\"%2\" width=\"%3\" "
                                "height=\"%4\" rx=\"2\"/>\n")
                     .arg(percentOfWidth(barStart))
@@ -237,7 +251,7 @@ QString chart(const ExportSection& section, int number)
 QString rowsTable(const ExportSection& section)
 {
     const StatTable& table = *section.table;
-    QString text = QStringLiteral("<table>\n<thead><tr><th scope=\"col\">") +
+    QString text = QStringLiteral("<table class=\"rows\">\n<thead><tr><th scope=\"col\">") +
                    html(section.valueHeading) +
                    QStringLiteral("</th><th scope=\"col\" class=\"num\">Pictures</th>"
                                   "<th scope=\"col\" class=\"num\">%</th></tr></thead>\n"
