@@ -8,11 +8,13 @@
 #include "analysis/numberformat.h"
 #include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
+#include "export/exportcontext.h"
 #include "export/exporter.h"
 #include "export/resultexport.h"
 #include "ui/aboutdialog.h"
 #include "ui/countingoptionsbox.h"
 #include "ui/progressvalue.h"
+#include "ui/sharebardelegate.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -51,6 +53,10 @@ MainWindow::MainWindow(QWidget* parent)
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
+    // Every list's "%" column shows its share as a bar as well.
+    auto* shareBars = new ShareBarDelegate(this);
+    for (QTreeWidget* tree : findChildren<QTreeWidget*>())
+        tree->setItemDelegateForColumn(2, shareBars);
 }
 
 MainWindow::~MainWindow()
@@ -87,14 +93,19 @@ void MainWindow::on_btnExport_clicked()
     }
     QString filter;
     QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Save Stats"), QString(), tr("HTML File (*.htm);;TAB Separated (*.txt)"), &filter);
+        this, tr("Save Stats"), QString(),
+        tr("HTML File (*.htm);;TAB Separated (*.txt);;Report Page (*.html);;CSV File (*.csv);;"
+           "JSON File (*.json)"),
+        &filter);
     if (fileName.size() <= 2)
         return;
     // A name typed without a suffix takes the one of the file type chosen in the dialog.
     fileName = withFilterSuffix(fileName, filter);
 
     std::unique_ptr<Exporter> exporter = createExporter(fileName);
-    exporter->sections = resultSections(results->tableSet());
+    exporter->sections = exportSections(exportFormatFor(fileName), results->tableSet());
+    if (lastAnalysis)
+        exporter->context = *lastAnalysis;
     if (exporter->write()) {
         QMessageBox::information(this, windowTitle(), tr("The export has been completed"),
                                  QMessageBox::Ok);
@@ -169,6 +180,8 @@ void MainWindow::on_btnStart_clicked()
     lblOutcome->clear();
     processedCount.storeRelaxed(0);
 
+    lastAnalysis =
+        std::make_unique<ExportContext>(makeExportContext(request, OutcomeCounts(), QDateTime()));
     reader = new EntryReader;
     reader->setFiles(&processedCount, listing.files);
     reader->configure(request, results);
@@ -198,6 +211,8 @@ void MainWindow::progressTimer_timeout()
     ui->lblPicturesFound->setText(doneText);
     delete reader;
     reader = nullptr;
+    lastAnalysis->analysedAt = QDateTime::currentDateTime();
+    lastAnalysis->outcomes = results->outcomes;
     showResults();
     showOutcomes();
 }

@@ -10,6 +10,7 @@
 class AboutDialog;
 class CountingOptionsBox;
 class AnalysisResult;
+struct ExportContext;
 class EntryReader;
 class Exporter;
 class QLabel;
@@ -21,7 +22,7 @@ class MainWindow;
 }
 
 // The program's window: picks the folder, formats and filters, runs one analysis at a
-// time on a worker thread, shows the six tables twice (by value, by share) and exports them.
+// time on a worker thread, shows the tables twice (by value, by share) and exports them.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -32,7 +33,8 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
-    // The exporter for a chosen file name: HTML for ".htm" in any case, tab-separated
+    // The exporter for a chosen file name, by its ending in any case: the classic page for
+    // ".htm", the report page for ".html", CSV for ".csv", JSON for ".json", tab-separated
     // text otherwise.
     virtual std::unique_ptr<Exporter> createExporter(const QString& fileName);
     // The threads that walk the folder and read the pictures: one per core, at most 8.
@@ -67,6 +69,8 @@ private:
     AnalysisResult* results; // owns the tables that statFocal and the others point to
     QLabel* lblOutcome;      // what became of every file
     CountingOptionsBox* countingOptions;
+    // The request and end of the last analysis, for the exports that tell them.
+    std::unique_ptr<ExportContext> lastAnalysis;
     int fileCount = 0;
     QAtomicInt processedCount; // written by the worker, read by the timer
 };
