@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The exporters: tab-separated text and HTML page, byte for byte, their failures,
-// and the choice of format and sections for the results of an analysis.
+// The exporters: tab-separated text and HTML page byte for byte; the failures of every
+// format; the choice of format and sections for the results of an analysis.
 
 #include "analysis/pictureanalysis.h"
 #include "analysis/stattable.h"
@@ -160,6 +160,8 @@ private slots:
     void exporterForName();
     void exporterUsesNameAsGiven();
     void resultSectionsInKindOrder();
+    void exportSectionsByFormat_data();
+    void exportSectionsByFormat();
     void analysedPicturesExport();
 
 private:
@@ -484,6 +486,9 @@ void TestExport::fileMatchesDeviceOutput_data()
     QTest::addColumn<ExportFormat>("format");
     QTest::newRow("tab") << ExportFormat::Tab;
     QTest::newRow("html") << ExportFormat::Html;
+    QTest::newRow("page") << ExportFormat::Page;
+    QTest::newRow("csv") << ExportFormat::Csv;
+    QTest::newRow("json") << ExportFormat::Json;
 }
 
 void TestExport::fileMatchesDeviceOutput()
@@ -623,8 +628,10 @@ void TestExport::failingDeviceReportsFailure_data()
     QTest::addColumn<ExportFormat>("format");
     QTest::addColumn<int>("fromEnd");
     QTest::addColumn<bool>("fromStart");
-    for (const ExportFormat format : {ExportFormat::Tab, ExportFormat::Html}) {
-        const char* name = format == ExportFormat::Tab ? "tab" : "html";
+    const char* const names[] = {"tab", "html", "page", "csv", "json"};
+    for (const ExportFormat format : {ExportFormat::Tab, ExportFormat::Html, ExportFormat::Page,
+                                      ExportFormat::Csv, ExportFormat::Json}) {
+        const char* name = names[int(format)];
         QTest::addRow("%s, none", name) << format << 0 << true;
         QTest::addRow("%s, ten", name) << format << 10 << true;
         QTest::addRow("%s, all but the last", name) << format << 1 << false;
@@ -807,6 +814,30 @@ void TestExport::resultSectionsInKindOrder()
     QCOMPARE(some.size(), ClassicKindCount);
     QCOMPARE(some[FocalLength].table, nullptr);
     QCOMPARE(some[Camera].table, &table(Camera));
+}
+
+void TestExport::exportSectionsByFormat_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::addColumn<int>("count");
+    QTest::newRow("tab") << ExportFormat::Tab << ClassicKindCount;
+    QTest::newRow("html") << ExportFormat::Html << ClassicKindCount;
+    QTest::newRow("page") << ExportFormat::Page << StatKindCount;
+    QTest::newRow("csv") << ExportFormat::Csv << StatKindCount;
+    QTest::newRow("json") << ExportFormat::Json << StatKindCount;
+}
+
+void TestExport::exportSectionsByFormat()
+{
+    QFETCH(ExportFormat, format);
+    QFETCH(int, count);
+    const QList<ExportSection> sections = exportSections(format, tableSet());
+    QCOMPARE(sections.size(), count);
+    for (int kind = 0; kind < count; ++kind) {
+        QCOMPARE(sections[kind].kind, std::optional<StatKind>(StatKind(kind)));
+        QCOMPARE(sections[kind].table, &table(kind));
+    }
+    QCOMPARE(sections.last().title, count == StatKindCount ? "Year" : "Camera");
 }
 
 void TestExport::analysedPicturesExport()
