@@ -81,6 +81,11 @@ QString percentOfWidth(double value)
     return QString::number(value, 'f', 2) + QLatin1Char('%');
 }
 
+QString plural(int n, const char* one, const char* many)
+{
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
 QString rowLabel(const ExportSection& section, const StatRow& row)
 {
     return section.kind ? displayLabel(*section.kind, row.label) : row.label;
@@ -219,8 +224,8 @@ QString chart(const ExportSection& section, int number)
         width = std::clamp(width, 0.3, barSpan);
         const int top = int(n) * rowPitch;
         // One pass: a label may hold "%1" itself.
-        text += QStringLiteral("<g><title>%1: %2 pictures, %3 %</title>\n")
-                    .arg(label, QString::number(row.count), share);
+        text += QStringLiteral("<g><title>%1: %2, %3 %</title>\n")
+                    .arg(label, plural(row.count, "picture", "pictures"), share);
         text += QStringLiteral("<text class=\"label\" %1 y=\"%2\" clip-path=\"url(#%3)\">"
                                "%4</text>\n")
                     .arg(labelPlace, QString::number(top + 16), clip, label);
@@ -265,11 +270,6 @@ QString rowsTable(const ExportSection& section)
     }
     text += QStringLiteral("</tbody>\n</table>\n");
     return text;
-}
-
-QString plural(int n, const char* one, const char* many)
-{
-    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
 }
 
 } // namespace
