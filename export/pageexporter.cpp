@@ -68,6 +68,7 @@ constexpr double shortLabelWidth = 13;
 constexpr double longLabelWidth = 31;
 constexpr double barGap = 1.5;
 constexpr double valueSpace = 24; // right of the longest bar, for its value
+constexpr int chartLabel = 40;    // characters; a longer label ends in an ellipsis
 constexpr int rowPitch = 24;
 constexpr int barHeight = 16;
 
@@ -216,7 +217,14 @@ QString chart(const ExportSection& section, int number)
                 .arg(height);
     for (unsigned n = 0; n < shown; ++n) {
         const StatRow& row = *table.row(order[n]);
-        const QString label = html(rowLabel(section, row));
+        const QString full = rowLabel(section, row);
+        const QString label = html(full);
+        QString shown = full;
+        if (shown.size() > chartLabel) {
+            // Not between the halves of a surrogate pair.
+            shown.truncate(chartLabel - (shown[chartLabel - 2].isHighSurrogate() ? 2 : 1));
+            shown += QChar(0x2026);
+        }
         const QString share = percentText(row.percent);
         // Proportional to the share, the largest row spanning the whole bar area; a row
         // that counts stays visible however small its share.
@@ -228,7 +236,7 @@ QString chart(const ExportSection& section, int number)
                     .arg(label, plural(row.count, "picture", "pictures"), share);
         text += QStringLiteral("<text class=\"label\" %1 y=\"%2\" clip-path=\"url(#%3)\">"
                                "%4</text>\n")
-                    .arg(labelPlace, QString::number(top + 16), clip, label);
+                    .arg(labelPlace, QString::number(top + 16), clip, html(shown));
         text += QStringLiteral("<rect class=\"bar\" x=\"%1\" y=\"%2\" width=\"%3\" "
                                "height=\"%4\" rx=\"2\"/>\n")
                     .arg(percentOfWidth(barStart))

@@ -11,8 +11,8 @@
 // script and nothing fetched. It shows the folder, the date, the settings and what became
 // of the files, then per section a heading, a horizontal bar chart as inline SVG (one bar
 // per row by share, at most chartRows of the largest rows, the rest counted below it) and
-// the table. Every text from the context or the tables is escaped; control characters
-// become U+FFFD.
+// the table; a chart shortens labels beyond 40 characters with an ellipsis. Every text
+// from the context or the tables is escaped; control characters become U+FFFD.
 class PageExporter : public Exporter
 {
 public:

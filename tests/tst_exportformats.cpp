@@ -99,6 +99,7 @@ private slots:
     void optionalOutcomes();
     void chartRows_data();
     void chartRows();
+    void chartShortensLongLabels();
     void pagePassesTidy();
 
 private:
@@ -601,6 +602,27 @@ void TestExportFormats::chartRows()
                                        QByteArray::number(rows) + " picture"));
     QVERIFY(page.contains("width=\"61.50%\" height=\"16\""));
     QCOMPARE(page.count("width=\"61.50%\" height=\"16\""), 1);
+}
+
+void TestExportFormats::chartShortensLongLabels()
+{
+    const QString base = QStringLiteral("Canon - Canon EOS 5D Mark IV (firmware 1.2)");
+    const QString fits = base.left(40);
+    const QString over = base.left(41);
+    const QString pair = base.left(38) + QString::fromUtf8("\U0001F4F7 & more"); // at the cut
+    for (const QString& label : {fits, over, pair})
+        table(Lens).addText(label);
+    finish();
+    PageExporter exporter(QString{});
+    exporter.sections = {{"Lens", "Lens", &table(Lens), Lens}};
+    const QByteArray page = written(exporter);
+    const QByteArray ellipsis = "\xe2\x80\xa6</text>";
+    QVERIFY(page.contains(">" + fits.toUtf8() + "</text>"));
+    QVERIFY(page.contains(">" + base.left(39).toUtf8() + ellipsis));
+    QVERIFY(page.contains(">" + base.left(38).toUtf8() + ellipsis));
+    // Tooltip and table keep the whole label.
+    QVERIFY(page.contains("<tr><td>" + PageExporter::escaped(pair).toUtf8() + "</td>"));
+    QVERIFY(page.contains("<title>" + PageExporter::escaped(pair).toUtf8() + ": 1 picture"));
 }
 
 void TestExportFormats::pagePassesTidy()
