@@ -54,7 +54,7 @@ const char styleSheet[] =
     "  body { max-width: none; padding: 0; font-size: 10pt; }\n"
     "  nav { display: none; }\n"
     "  a { color: inherit; text-decoration: none; }\n"
-    "  h2 { break-after: avoid; }\n"
+    "  h2, p.count { break-after: avoid; page-break-after: avoid; }\n"
     "  figure, tr { break-inside: avoid; }\n"
     "  svg.chart, th { print-color-adjust: exact; -webkit-print-color-adjust: exact; }\n"
     "}\n"
