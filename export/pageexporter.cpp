@@ -219,11 +219,11 @@ QString chart(const ExportSection& section, int number)
         const StatRow& row = *table.row(order[n]);
         const QString full = rowLabel(section, row);
         const QString label = html(full);
-        QString shown = full;
-        if (shown.size() > chartLabel) {
+        QString shortened = full;
+        if (shortened.size() > chartLabel) {
             // Not between the halves of a surrogate pair.
-            shown.truncate(chartLabel - (shown[chartLabel - 2].isHighSurrogate() ? 2 : 1));
-            shown += QChar(0x2026);
+            shortened.truncate(chartLabel - (shortened[chartLabel - 2].isHighSurrogate() ? 2 : 1));
+            shortened += QChar(0x2026);
         }
         const QString share = percentText(row.percent);
         // Proportional to the share, the largest row spanning the whole bar area; a row
@@ -236,7 +236,7 @@ QString chart(const ExportSection& section, int number)
                     .arg(label, plural(row.count, "picture", "pictures"), share);
         text += QStringLiteral("<text class=\"label\" %1 y=\"%2\" clip-path=\"url(#%3)\">"
                                "%4</text>\n")
-                    .arg(labelPlace, QString::number(top + 16), clip, html(shown));
+                    .arg(labelPlace, QString::number(top + 16), clip, html(shortened));
         text += QStringLiteral("<rect class=\"bar\" x=\"%1\" y=\"%2\" width=\"%3\" "
                                "height=\"%4\" rx=\"2\"/>\n")
                     .arg(percentOfWidth(barStart))
