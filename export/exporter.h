@@ -2,6 +2,7 @@
 #ifndef LENSTALLY_EXPORTER_H
 #define LENSTALLY_EXPORTER_H
 
+#include "export/exportcontext.h"
 #include "export/exportsection.h"
 
 #include <QList>
@@ -34,6 +35,9 @@ public:
     ExportError error() const { return lastError; }
 
     QList<ExportSection> sections;
+    // The folder, date, settings and outcomes of the analysis; the tab-separated text and
+    // the ".htm" page do not write them.
+    ExportContext context;
 
 protected:
     // What write() does for a file name: writeTo() into a temporary file beside it, which

@@ -2,17 +2,22 @@
 #ifndef LENSTALLY_EXPORTSECTION_H
 #define LENSTALLY_EXPORTSECTION_H
 
+#include "analysis/statkind.h"
+
 #include <QString>
+
+#include <optional>
 
 class StatTable;
 
-// One table of an export: its title, the heading of its value column, and the table
-// (not owned; it outlives the exporter).
+// One table of an export: its title, the heading of its value column, the table (not
+// owned; it outlives the exporter) and which statistics table it is, when it is one.
 struct ExportSection
 {
     QString title;
     QString valueHeading;
     StatTable* table = nullptr;
+    std::optional<StatKind> kind = std::nullopt;
 };
 
 #endif

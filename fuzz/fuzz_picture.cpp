@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// libFuzzer target: arbitrary bytes as one picture, through analysis, tables and both
-// exporters.
+// libFuzzer target: arbitrary bytes as one picture, through analysis, tables and every
+// exporter.
 
 #include "fuzzchecks.h"
 

@@ -1,19 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fuzzchecks.h"
 
+#include "analysis/analysisresult.h"
 #include "analysis/ifilter.h"
 #include "analysis/makefilter.h"
 #include "analysis/modelfilter.h"
 #include "analysis/namelist.h"
 #include "analysis/pictureanalysis.h"
 #include "analysis/stattable.h"
+#include "export/csvexporter.h"
 #include "export/htmlexporter.h"
+#include "export/jsonexporter.h"
+#include "export/pageexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
 #include "testpictures.h"
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QList>
 #include <QStringList>
 #include <QVector>
@@ -131,6 +138,63 @@ QString checkExport(Exporter& exporter, const TableSet& tables, bool html)
     return html ? QString() : checkTabLines(out, tables);
 }
 
+// The report page, CSV and JSON of all eight tables, with the picture's texts as folder
+// and filters: each holds every label as it writes it, and the JSON reads back into the
+// same rows. Text goes through UTF-8 as the exports write it.
+QString checkRichExports(const TableSet& tables, const PictureValues& values)
+{
+    const QList<ExportSection> sections = allSections(tables);
+    ExportContext context;
+    context.folder = values.model;
+    context.request.makeText = values.make;
+    context.request.modelText = values.lens;
+    const auto write = [&](Exporter& exporter) {
+        exporter.sections = sections;
+        exporter.context = context;
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        return exporter.writeTo(&buffer) ? buffer.data() : QByteArray();
+    };
+    PageExporter pageExporter(QStringLiteral("unused.html"));
+    const QByteArray page = write(pageExporter);
+    if (!page.startsWith("<!DOCTYPE html>\n") || !page.endsWith("</html>\n") ||
+        page.contains("<script"))
+        return QStringLiteral("page: not a whole page, or markup from a text");
+    CSVExporter csvExporter(QStringLiteral("unused.csv"));
+    const QByteArray csv = write(csvExporter);
+    if (!csv.startsWith("Table,Value,Pictures,Percent\r\n") || !csv.endsWith("\r\n"))
+        return QStringLiteral("CSV: lacks its header or last line end");
+    JSONExporter jsonExporter(QStringLiteral("unused.json"));
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(write(jsonExporter), &error);
+    if (error.error != QJsonParseError::NoError)
+        return QStringLiteral("JSON: ") + error.errorString();
+    const auto viaUtf8 = [](const QString& text) { return QString::fromUtf8(text.toUtf8()); };
+    if (json[QLatin1String("folder")].toString() != viaUtf8(context.folder))
+        return QStringLiteral("JSON: the folder did not read back");
+    const QJsonArray tablesRead = json[QLatin1String("tables")].toArray();
+    if (tablesRead.size() != StatKindCount)
+        return QStringLiteral("JSON: %1 tables").arg(tablesRead.size());
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        const StatTable* t = tables[size_t(kind)];
+        const QJsonArray rows = tablesRead[kind][QLatin1String("rows")].toArray();
+        if (unsigned(rows.size()) != t->rowCount())
+            return QStringLiteral("JSON: table %1 has %2 rows").arg(kind).arg(rows.size());
+        for (unsigned i = 0; i < t->rowCount(); ++i) {
+            const QString label = displayLabel(StatKind(kind), t->row(i)->label);
+            const QJsonValue row = rows[qsizetype(i)];
+            if (row[QLatin1String("label")].toString() != viaUtf8(label) ||
+                row[QLatin1String("count")].toInt() != t->row(i)->count)
+                return QStringLiteral("JSON: the row '%1' did not read back").arg(label);
+            if (!page.contains(PageExporter::escaped(label).toUtf8()))
+                return QStringLiteral("page: lacks the label '%1'").arg(label);
+            if (!csv.contains(CSVExporter::field(label).toUtf8()))
+                return QStringLiteral("CSV: lacks the label '%1'").arg(label);
+        }
+    }
+    return QString();
+}
+
 QString checkValues(PictureOutcome outcome, const PictureValues& v)
 {
     if (outcome == PictureOutcome::Unreadable || outcome == PictureOutcome::Filtered)
@@ -214,7 +278,7 @@ QString checkPicture(const std::uint8_t* data, std::size_t size)
     problem = checkExport(html, set, true);
     if (!problem.isEmpty())
         return QStringLiteral("HTML: ") + problem;
-    return QString();
+    return checkRichExports(set, values);
 }
 
 namespace {

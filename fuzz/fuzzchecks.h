@@ -14,7 +14,7 @@
 namespace fuzzchecks {
 
 // Analyses the bytes as a picture (with and without filters), fills a table set,
-// finishes, sorts and exports it in both formats; "" when every result holds, else
+// finishes, sorts and exports it in every format; "" when every result holds, else
 // what went wrong.
 QString checkPicture(const std::uint8_t* data, std::size_t size);
 

@@ -56,6 +56,20 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("Also write the HTML export to FILE "
                        "(\"-\": standard output, instead of the tables)."),
         QStringLiteral("FILE"));
+    const QCommandLineOption page(
+        QStringLiteral("page"),
+        QStringLiteral("Also write the report page (HTML with charts, settings and outcomes) to "
+                       "FILE (\"-\": standard output, instead of the tables)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption csv(QStringLiteral("csv"),
+                                 QStringLiteral("Also write the eight tables as CSV to FILE "
+                                                "(\"-\": standard output, instead of the tables)."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("Also write settings, outcomes and the eight tables as JSON to FILE "
+                       "(\"-\": standard output, instead of the tables)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption byValue(
         QStringLiteral("by-value"), QStringLiteral("Print the tables sorted by value, not share."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
@@ -83,9 +97,10 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     const QCommandLineOption jobs(
         QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
         QStringLiteral("N"));
-    parser.addOptions({jpeg, tiff, raw, noRaw, heif, make, exceptMake, model, exceptModel, tsv,
-                       html, byValue, quiet, verbose, jobs, estimate35mm, pairsOnce, takenFrom,
-                       takenUntil});
+    parser.addOptions({jpeg,         tiff,      raw,         noRaw,     heif,    make,
+                       exceptMake,   model,     exceptModel, tsv,       html,    page,
+                       csv,          json,      byValue,     quiet,     verbose, jobs,
+                       estimate35mm, pairsOnce, takenFrom,   takenUntil});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -114,7 +129,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     }
     // A second --make would silently replace the first: refuse it rather than guess.
     for (const QCommandLineOption* option :
-         {&make, &model, &tsv, &html, &jobs, &takenFrom, &takenUntil}) {
+         {&make, &model, &tsv, &html, &page, &csv, &json, &jobs, &takenFrom, &takenUntil}) {
         if (parser.values(*option).size() > 1) {
             const QString name = QStringLiteral("--") + option->names().constFirst();
             *text = usageError(name + QStringLiteral(" can be given only once") +
@@ -168,18 +183,23 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         *text = usageError(QStringLiteral("--taken-from must not be after --taken-until."), parser);
         return ParseResult::Error;
     }
-    result.tsvFile = last(tsv);
-    result.htmlFile = last(html);
     result.byValue = parser.isSet(byValue);
     result.quiet = parser.isSet(quiet);
     result.verbose = parser.isSet(verbose);
-    if (parser.isSet(tsv) && result.tsvFile.isEmpty()) {
-        *text = usageError(QStringLiteral("--tsv needs a file name."), parser);
-        return ParseResult::Error;
-    }
-    if (parser.isSet(html) && result.htmlFile.isEmpty()) {
-        *text = usageError(QStringLiteral("--html needs a file name."), parser);
-        return ParseResult::Error;
+    int toStandardOutput = 0;
+    for (const auto& [option, file] :
+         {std::pair{&tsv, &result.tsvFile}, std::pair{&html, &result.htmlFile},
+          std::pair{&page, &result.pageFile}, std::pair{&csv, &result.csvFile},
+          std::pair{&json, &result.jsonFile}}) {
+        *file = last(*option);
+        if (parser.isSet(*option) && file->isEmpty()) {
+            *text = usageError(
+                QStringLiteral("--%1 needs a file name.").arg(option->names().constFirst()),
+                parser);
+            return ParseResult::Error;
+        }
+        if (*file == QLatin1String("-"))
+            ++toStandardOutput;
     }
     if (parser.isSet(jobs)) {
         bool ok = false;
@@ -190,9 +210,10 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         }
     }
     // Two documents interleaved on one stream would be neither.
-    if (result.tsvFile == QLatin1String("-") && result.htmlFile == QLatin1String("-")) {
-        *text =
-            usageError(QStringLiteral("Only one of --tsv and --html can write to \"-\"."), parser);
+    if (toStandardOutput > 1) {
+        *text = usageError(QStringLiteral("Only one of --tsv, --html, --page, --csv and --json "
+                                          "can write to \"-\"."),
+                           parser);
         return ParseResult::Error;
     }
     *options = result;

@@ -12,7 +12,10 @@ struct ReportOptions
 {
     AnalysisRequest analysis; // folder, formats, filters and reading threads
     QString tsvFile;          // empty: none; "-": standard output
-    QString htmlFile;
+    QString htmlFile;         // the ".htm" page
+    QString pageFile;         // the report page with charts
+    QString csvFile;
+    QString jsonFile;
     bool byValue = false;
     bool quiet = false;
     bool verbose = false; // print the library's messages, each with its file's path

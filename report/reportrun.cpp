@@ -6,9 +6,7 @@
 #include "textformat.h"
 
 #include "analysis/entryreader.h"
-#include "export/htmlexporter.h"
 #include "export/resultexport.h"
-#include "export/tabexporter.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -16,6 +14,7 @@
 #include <QIODevice>
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -59,8 +58,15 @@ int ReportRun::exec()
 int ReportRun::writeResults()
 {
     const QString text = sortedTablesText();
-    const bool exportToOut =
-        options.tsvFile == standardOutput || options.htmlFile == standardOutput;
+    // In the order of the options' help; the first failure ends the run.
+    const std::pair<ExportFormat, QString> exports[] = {
+        {ExportFormat::Tab, options.tsvFile},   {ExportFormat::Html, options.htmlFile},
+        {ExportFormat::Page, options.pageFile}, {ExportFormat::Csv, options.csvFile},
+        {ExportFormat::Json, options.jsonFile},
+    };
+    bool exportToOut = false;
+    for (const auto& [format, fileName] : exports)
+        exportToOut = exportToOut || fileName == standardOutput;
     if (!exportToOut) {
         const QByteArray bytes = text.toUtf8();
         if (out->write(bytes) != bytes.size()) {
@@ -68,13 +74,13 @@ int ReportRun::writeResults()
             return ExitWriteFailed;
         }
     }
-    if (!options.tsvFile.isEmpty()) {
-        const int status = exportTo(false, options.tsvFile);
+    for (const auto& [format, fileName] : exports) {
+        if (fileName.isEmpty())
+            continue;
+        const int status = exportTo(format, fileName);
         if (status != ExitOk)
             return status;
     }
-    if (!options.htmlFile.isEmpty())
-        return exportTo(true, options.htmlFile);
     return ExitOk;
 }
 
@@ -116,6 +122,7 @@ bool ReportRun::analyse(const FileListing& listing)
     }
     if (showProgress)
         err->write("\r\033[K");
+    analysedAt = QDateTime::currentDateTime();
     // A signal during the last files still stops the run: nothing is printed or exported.
     return !interrupted();
 }
@@ -163,16 +170,14 @@ QString ReportRun::sortedTablesText()
     return text;
 }
 
-int ReportRun::exportTo(bool html, const QString& fileName)
+int ReportRun::exportTo(ExportFormat format, const QString& fileName)
 {
     if (interrupted())
         return ExitInterrupted;
-    std::unique_ptr<Exporter> exporter;
-    if (html)
-        exporter = std::make_unique<HTMLExporter>(fileName);
-    else
-        exporter = std::make_unique<TABExporter>(fileName);
-    exporter->sections = resultSections(result.tableSet());
+    // The report picks the format by option, not by the file's name.
+    const std::unique_ptr<Exporter> exporter = makeExporter(format, fileName);
+    exporter->sections = exportSections(format, result.tableSet());
+    exporter->context = makeExportContext(options.analysis, result.outcomes, analysedAt);
 
     if (fileName == standardOutput) {
         if (!exporter->writeTo(out)) {

@@ -5,6 +5,9 @@
 #include "reportoptions.h"
 
 #include "analysis/analysisresult.h"
+#include "export/resultexport.h"
+
+#include <QDateTime>
 
 #include <functional>
 
@@ -31,7 +34,7 @@ private:
     // The outcome line and, where it applies, the lines on messages and unread folders.
     void printSummary();
     QString sortedTablesText();
-    int exportTo(bool html, const QString& fileName);
+    int exportTo(ExportFormat format, const QString& fileName);
     // Prints the tables and writes the exports; the exit status.
     int writeResults();
     void message(const QString& text);
@@ -42,6 +45,7 @@ private:
     std::function<bool()> interrupted;
     bool showProgress = false;
     AnalysisResult result;
+    QDateTime analysedAt; // when the analysis ended
     QStringList messages; // "path: message" lines, for --verbose
 };
 

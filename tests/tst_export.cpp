@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The exporters: tab-separated text and HTML page, byte for byte, their failures,
-// and the choice of format and sections for the results of an analysis.
+// The exporters: tab-separated text and HTML page byte for byte; the failures of every
+// format; the choice of format and sections for the results of an analysis.
 
 #include "analysis/pictureanalysis.h"
 #include "analysis/stattable.h"
+#include "export/csvexporter.h"
 #include "export/htmlexporter.h"
+#include "export/jsonexporter.h"
+#include "export/pageexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
 #include "testpictures.h"
@@ -91,19 +94,6 @@ public:
     }
 };
 
-enum class ExportFormat
-{
-    Tab,
-    Html
-};
-
-std::unique_ptr<Exporter> makeExporter(ExportFormat format, const QString& fileName)
-{
-    if (format == ExportFormat::Html)
-        return std::make_unique<HTMLExporter>(fileName);
-    return std::make_unique<TABExporter>(fileName);
-}
-
 const QByteArray htmlHead = "<html>\r\n"
                             "<style type=\"text/css\">\r\n"
                             "table {border-width: 1px; border-style: solid; "
@@ -170,6 +160,8 @@ private slots:
     void exporterForName();
     void exporterUsesNameAsGiven();
     void resultSectionsInKindOrder();
+    void exportSectionsByFormat_data();
+    void exportSectionsByFormat();
     void analysedPicturesExport();
 
 private:
@@ -494,6 +486,9 @@ void TestExport::fileMatchesDeviceOutput_data()
     QTest::addColumn<ExportFormat>("format");
     QTest::newRow("tab") << ExportFormat::Tab;
     QTest::newRow("html") << ExportFormat::Html;
+    QTest::newRow("page") << ExportFormat::Page;
+    QTest::newRow("csv") << ExportFormat::Csv;
+    QTest::newRow("json") << ExportFormat::Json;
 }
 
 void TestExport::fileMatchesDeviceOutput()
@@ -633,8 +628,10 @@ void TestExport::failingDeviceReportsFailure_data()
     QTest::addColumn<ExportFormat>("format");
     QTest::addColumn<int>("fromEnd");
     QTest::addColumn<bool>("fromStart");
-    for (const ExportFormat format : {ExportFormat::Tab, ExportFormat::Html}) {
-        const char* name = format == ExportFormat::Tab ? "tab" : "html";
+    const char* const names[] = {"tab", "html", "page", "csv", "json"};
+    for (const ExportFormat format : {ExportFormat::Tab, ExportFormat::Html, ExportFormat::Page,
+                                      ExportFormat::Csv, ExportFormat::Json}) {
+        const char* name = names[int(format)];
         QTest::addRow("%s, none", name) << format << 0 << true;
         QTest::addRow("%s, ten", name) << format << 10 << true;
         QTest::addRow("%s, all but the last", name) << format << 1 << false;
@@ -717,18 +714,24 @@ void TestExport::errorFollowsLastWrite()
 void TestExport::exporterForName_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("html");
-    QTest::newRow("htm") << "stats.htm" << true;
-    QTest::newRow("HTM") << "STATS.HTM" << true;
-    QTest::newRow("Htm") << "stats.Htm" << true;
-    QTest::newRow("bare .htm") << ".htm" << true;
-    QTest::newRow("html") << "stats.html" << true;
-    QTest::newRow("HTML") << "STATS.HTML" << true;
-    QTest::newRow("txt") << "stats.txt" << false;
-    QTest::newRow("no extension") << "stats" << false;
-    QTest::newRow("htm in the middle") << "stats.htm.txt" << false;
-    QTest::newRow("htm without dot") << "statshtm" << false;
-    QTest::newRow("empty") << "" << false;
+    QTest::addColumn<ExportFormat>("format");
+    QTest::newRow("htm") << "stats.htm" << ExportFormat::Html;
+    QTest::newRow("HTM") << "STATS.HTM" << ExportFormat::Html;
+    QTest::newRow("Htm") << "stats.Htm" << ExportFormat::Html;
+    QTest::newRow("bare .htm") << ".htm" << ExportFormat::Html;
+    QTest::newRow("html") << "stats.html" << ExportFormat::Page;
+    QTest::newRow("HTML") << "STATS.HTML" << ExportFormat::Page;
+    QTest::newRow("csv") << "stats.csv" << ExportFormat::Csv;
+    QTest::newRow("CSV") << "STATS.Csv" << ExportFormat::Csv;
+    QTest::newRow("json") << "stats.json" << ExportFormat::Json;
+    QTest::newRow("JSON") << "STATS.JSON" << ExportFormat::Json;
+    QTest::newRow("txt") << "stats.txt" << ExportFormat::Tab;
+    QTest::newRow("no extension") << "stats" << ExportFormat::Tab;
+    QTest::newRow("htm in the middle") << "stats.htm.txt" << ExportFormat::Tab;
+    QTest::newRow("htm without dot") << "statshtm" << ExportFormat::Tab;
+    QTest::newRow("json without dot") << "statsjson" << ExportFormat::Tab;
+    QTest::newRow("csv in the middle") << "stats.csv.bak" << ExportFormat::Tab;
+    QTest::newRow("empty") << "" << ExportFormat::Tab;
 }
 
 void TestExport::withFilterSuffix_data()
@@ -764,12 +767,19 @@ void TestExport::withFilterSuffix()
 void TestExport::exporterForName()
 {
     QFETCH(QString, name);
-    QFETCH(bool, html);
+    QFETCH(ExportFormat, format);
+    QCOMPARE(exportFormatFor(name), format);
     const std::unique_ptr<Exporter> exporter = exporterFor(name);
     QVERIFY(exporter);
     QVERIFY(exporter->sections.isEmpty());
-    QCOMPARE(dynamic_cast<HTMLExporter*>(exporter.get()) != nullptr, html);
-    QCOMPARE(dynamic_cast<TABExporter*>(exporter.get()) != nullptr, !html);
+    const Exporter* e = exporter.get();
+    const QList<bool> types = {dynamic_cast<const TABExporter*>(e) != nullptr,
+                               dynamic_cast<const HTMLExporter*>(e) != nullptr,
+                               dynamic_cast<const PageExporter*>(e) != nullptr,
+                               dynamic_cast<const CSVExporter*>(e) != nullptr,
+                               dynamic_cast<const JSONExporter*>(e) != nullptr};
+    QCOMPARE(types.count(true), 1);
+    QCOMPARE(types.indexOf(true), int(format));
 }
 
 void TestExport::exporterUsesNameAsGiven()
@@ -804,6 +814,30 @@ void TestExport::resultSectionsInKindOrder()
     QCOMPARE(some.size(), ClassicKindCount);
     QCOMPARE(some[FocalLength].table, nullptr);
     QCOMPARE(some[Camera].table, &table(Camera));
+}
+
+void TestExport::exportSectionsByFormat_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::addColumn<int>("count");
+    QTest::newRow("tab") << ExportFormat::Tab << ClassicKindCount;
+    QTest::newRow("html") << ExportFormat::Html << ClassicKindCount;
+    QTest::newRow("page") << ExportFormat::Page << StatKindCount;
+    QTest::newRow("csv") << ExportFormat::Csv << StatKindCount;
+    QTest::newRow("json") << ExportFormat::Json << StatKindCount;
+}
+
+void TestExport::exportSectionsByFormat()
+{
+    QFETCH(ExportFormat, format);
+    QFETCH(int, count);
+    const QList<ExportSection> sections = exportSections(format, tableSet());
+    QCOMPARE(sections.size(), count);
+    for (int kind = 0; kind < count; ++kind) {
+        QCOMPARE(sections[kind].kind, std::optional<StatKind>(StatKind(kind)));
+        QCOMPARE(sections[kind].table, &table(kind));
+    }
+    QCOMPARE(sections.last().title, count == StatKindCount ? "Year" : "Camera");
 }
 
 void TestExport::analysedPicturesExport()

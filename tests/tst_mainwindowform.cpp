@@ -2,6 +2,7 @@
 // The built main window: its form, initial state, flags and language-change handling.
 
 #include "ui/mainwindow.h"
+#include "ui/sharebardelegate.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -317,6 +318,9 @@ void TestMainWindowForm::trees()
     QVERIFY(!tree->isSortingEnabled());
     QCOMPARE(tree->topLevelItemCount(), 0);
     QCOMPARE(tree->whatsThis(), whatsThis);
+    // Only the share column draws bars.
+    QVERIFY(qobject_cast<ShareBarDelegate*>(tree->itemDelegateForColumn(2)));
+    QVERIFY(!tree->itemDelegateForColumn(0) && !tree->itemDelegateForColumn(1));
 
     // Left tree by value, right tree by share.
     auto* row = qobject_cast<QHBoxLayout*>(tree->parentWidget()->layout()->itemAt(0)->layout());

@@ -50,6 +50,12 @@ void TestReportOptions::options_data()
         << f + QStringList{"--make", "Sony", "--except-make"} << "exceptModel" << QVariant(false);
     QTest::newRow("--tsv") << f + QStringList{"--tsv", "out.txt"} << "tsv" << QVariant("out.txt");
     QTest::newRow("--html -") << f + QStringList{"--html", "-"} << "html" << QVariant("-");
+    QTest::newRow("--page") << f + QStringList{"--page", "r.html"} << "page" << QVariant("r.html");
+    QTest::newRow("--csv=") << f + QStringList{"--csv=t.csv"} << "csv" << QVariant("t.csv");
+    QTest::newRow("--json -") << f + QStringList{"--json", "-"} << "json" << QVariant("-");
+    QTest::newRow("no page by default") << f << "page" << QVariant(QString());
+    QTest::newRow("--json beside --tsv")
+        << f + QStringList{"--tsv", "-", "--json", "a.json"} << "json" << QVariant("a.json");
     QTest::newRow("--by-value") << f + QStringList{"--by-value"} << "byValue" << QVariant(true);
     QTest::newRow("by share by default") << f << "byValue" << QVariant(false);
     QTest::newRow("--quiet") << f + QStringList{"--quiet"} << "quiet" << QVariant(true);
@@ -83,6 +89,9 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"exceptModel", o.analysis.exceptModel},
         {"tsv", o.tsvFile},
         {"html", o.htmlFile},
+        {"page", o.pageFile},
+        {"csv", o.csvFile},
+        {"json", o.jsonFile},
         {"byValue", o.byValue},
         {"quiet", o.quiet},
         {"jobs", o.analysis.jobs},
@@ -143,6 +152,19 @@ void TestReportOptions::refused_data()
         << "--taken-from can be given only once";
     QTest::newRow("both exports to standard output")
         << QStringList{"r", "a", "--tsv", "-", "--html", "-"} << "\"-\"";
+    QTest::newRow("CSV and JSON to standard output")
+        << QStringList{"r", "a", "--csv", "-", "--json", "-"} << "can write to \"-\"";
+    QTest::newRow("page and text to standard output")
+        << QStringList{"r", "a", "--page=-", "--tsv", "-"} << "can write to \"-\"";
+    QTest::newRow("--page twice") << QStringList{"r", "a", "--page", "x", "--page", "y"}
+                                  << "--page can be given only once";
+    QTest::newRow("--csv twice") << QStringList{"r", "a", "--csv", "x", "--csv", "x"}
+                                 << "--csv can be given only once";
+    QTest::newRow("--json twice") << QStringList{"r", "a", "--json=-", "--json=-"}
+                                  << "--json can be given only once";
+    QTest::newRow("empty page name") << QStringList{"r", "a", "--page="} << "--page needs a file";
+    QTest::newRow("empty JSON name")
+        << QStringList{"r", "a", "--json", ""} << "--json needs a file";
 }
 
 void TestReportOptions::refused()

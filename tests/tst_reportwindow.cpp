@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window and lenstally-report on the same folder and settings: the file that the
-// window's Export button writes and the report's --tsv / --html are the same bytes.
+// window's Export button writes and the report's --tsv, --html, --page, --csv and --json
+// are the same bytes (the report page's time of analysis aside).
 
 #include "ui/mainwindow.h"
 
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +30,13 @@ QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The export without the report page's time of analysis.
+QByteArray withoutTime(const QByteArray& bytes)
+{
+    static const QRegularExpression time(QStringLiteral("<time datetime=\"[^<]*</time>"));
+    return QString::fromUtf8(bytes).replace(time, QString()).toUtf8();
 }
 
 } // namespace
@@ -72,6 +81,10 @@ void TestReportWindow::sameExport_data()
     QTest::newRow("all formats, html") << true << true << "" << false << "stats.htm";
     QTest::newRow("RAW only, html") << false << false << "" << false << "raw.htm";
     QTest::newRow("except nikon, tsv") << true << true << " nikon ;" << true << "nonikon.txt";
+    QTest::newRow("all formats, page") << true << true << "" << false << "stats.html";
+    QTest::newRow("except nikon, csv") << true << true << "nikon" << true << "nonikon.csv";
+    QTest::newRow("RAW only, json") << false << false << "" << false << "raw.json";
+    QTest::newRow("except nikon, json") << true << true << "nikon" << true << "nonikon.json";
 }
 
 void TestReportWindow::sameExport()
@@ -114,7 +127,12 @@ void TestReportWindow::sameExport()
     QTRY_COMPARE(message, QString("The export has been completed"));
 
     const QString reportFile = dir.filePath("report-" + name);
-    QStringList arguments{pictures, name.endsWith(".htm") ? "--html" : "--tsv", reportFile};
+    const QHash<QString, QString> options = {{"txt", "--tsv"},
+                                             {"htm", "--html"},
+                                             {"html", "--page"},
+                                             {"csv", "--csv"},
+                                             {"json", "--json"}};
+    QStringList arguments{pictures, options.value(QFileInfo(name).suffix()), reportFile};
     if (jpeg)
         arguments << "--jpeg";
     if (tiff)
@@ -128,7 +146,9 @@ void TestReportWindow::sameExport()
     QVERIFY(report.waitForFinished(60000));
     QCOMPARE(report.exitCode(), 0);
     QVERIFY(QFileInfo::exists(windowFile));
-    QCOMPARE(fileBytes(reportFile), fileBytes(windowFile));
+    const QByteArray written = fileBytes(reportFile);
+    QCOMPARE(withoutTime(written), withoutTime(fileBytes(windowFile)));
+    QCOMPARE(written.contains("<time datetime="), name.endsWith(".html"));
 }
 
 QTEST_MAIN(TestReportWindow)

@@ -106,7 +106,9 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
             return;
         sawDialog = true;
         if (dialog->windowTitle() != QLatin1String("Save Stats") ||
-            dialog->nameFilters() != QStringList({"HTML File (*.htm)", "TAB Separated (*.txt)"})) {
+            dialog->nameFilters() !=
+                QStringList({"HTML File (*.htm)", "TAB Separated (*.txt)", "Report Page (*.html)",
+                             "CSV File (*.csv)", "JSON File (*.json)"})) {
             message = QStringLiteral("unexpected dialog");
             dialog->reject();
             return;
@@ -153,29 +155,53 @@ void TestWindowExport::nothingToExport()
 
 void TestWindowExport::formatFollowsName_data()
 {
+    // How the file begins, and a line it holds (the folder for the formats that name it).
     QTest::addColumn<QString>("name");
-    QTest::addColumn<bool>("html");
-    QTest::newRow(".htm") << "stats.htm" << true;
-    QTest::newRow(".HTM") << "STATS.HTM" << true;
-    QTest::newRow(".Htm") << "mixed.Htm" << true;
-    QTest::newRow(".html") << "stats.html" << true;
-    QTest::newRow(".txt") << "stats.txt" << false;
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QByteArray>("holds");
+    const QByteArray folder = pictures.toUtf8();
+    QTest::newRow(".htm") << "stats.htm" << QByteArray("<html>\r\n")
+                          << QByteArray("<th>Make &amp; Model</th>");
+    QTest::newRow(".HTM") << "STATS.HTM" << QByteArray("<html>\r\n")
+                          << QByteArray("<th>Make &amp; Model</th>");
+    QTest::newRow(".Htm") << "mixed.Htm" << QByteArray("<html>\r\n")
+                          << QByteArray("<th>Make &amp; Model</th>");
+    QTest::newRow(".html") << "stats.html" << QByteArray("<!DOCTYPE html>\n")
+                           << "<dt>Folder</dt><dd>" + folder + "</dd>";
+    QTest::newRow(".HTML") << "STATS.HTML" << QByteArray("<!DOCTYPE html>\n")
+                           << QByteArray("<tr><td>Counted</td><td class=\"num\">2</td></tr>");
+    QTest::newRow(".csv") << "stats.csv" << QByteArray("Table,Value,Pictures,Percent\r\n")
+                          << QByteArray("\nYear,Unknown,2,100.00\r\n");
+    QTest::newRow(".json") << "stats.json" << QByteArray("{\n  \"program\": \"Lenstally\"")
+                           << "\"folder\": \"" + folder + "\"";
+    QTest::newRow(".JSON") << "stats.JSON" << QByteArray("{\n")
+                           << QByteArray("\"totals\": {\"files\": 2, \"counted\": 2,");
+    QTest::newRow(".txt") << "stats.txt" << QByteArray("Lenstally\r\n")
+                          << QByteArray("Make & Model\tPictures\t%\r\n");
 }
 
 void TestWindowExport::nameWithoutSuffixTakesTheChosenType_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("start");
     QTest::newRow("HTML chosen") << "HTML File (*.htm)"
-                                 << "stats.htm";
+                                 << "stats.htm" << QByteArray("<html>");
     QTest::newRow("text chosen") << "TAB Separated (*.txt)"
-                                 << "stats.txt";
+                                 << "stats.txt" << QByteArray("Lenstally");
+    QTest::newRow("report page chosen") << "Report Page (*.html)"
+                                        << "stats.html" << QByteArray("<!DOCTYPE html>");
+    QTest::newRow("CSV chosen") << "CSV File (*.csv)"
+                                << "stats.csv" << QByteArray("Table,");
+    QTest::newRow("JSON chosen") << "JSON File (*.json)"
+                                 << "stats.json" << QByteArray("{");
 }
 
 void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
 {
     QFETCH(QString, filter);
     QFETCH(QString, written);
+    QFETCH(QByteArray, start);
     MainWindow window;
     window.show();
     analyse(&window);
@@ -184,14 +210,15 @@ void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
     QVERIFY(!QFileInfo::exists(dir.filePath("stats")));
     QFile file(dir.filePath(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll().contains("<table"), written.endsWith(".htm"));
+    QVERIFY(file.readAll().startsWith(start));
     file.remove();
 }
 
 void TestWindowExport::formatFollowsName()
 {
     QFETCH(QString, name);
-    QFETCH(bool, html);
+    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, holds);
     MainWindow window;
     window.show();
     analyse(&window);
@@ -200,12 +227,12 @@ void TestWindowExport::formatFollowsName()
 
     QFile file(path); // the name as typed: no extension added
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    QCOMPARE(text.contains(QLatin1String("<table")), html);
-    QVERIFY(text.contains(QLatin1String("Canon - Canon EOS 7D")));
-    QVERIFY(text.contains(QLatin1String("50.00")));
-    if (!html)
-        QVERIFY(text.contains(QLatin1String("Make & Model\tPictures\t%")));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.startsWith(start), bytes.left(40).constData());
+    QVERIFY2(bytes.contains(holds), holds.constData());
+    QVERIFY(bytes.contains("Canon - Canon EOS 7D"));
+    QVERIFY(bytes.contains("50.00"));
+    file.remove();
 }
 
 void TestWindowExport::cancelWritesNothing()

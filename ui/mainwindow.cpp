@@ -8,12 +8,14 @@
 #include "analysis/numberformat.h"
 #include "analysis/orderedanalysis.h"
 #include "analysis/stattable.h"
+#include "export/exportcontext.h"
 #include "export/exporter.h"
 #include "export/resultexport.h"
 #include "ui/aboutdialog.h"
 #include "ui/countingoptionsbox.h"
 #include "ui/progressvalue.h"
 #include "ui/rowpicturesdialog.h"
+#include "ui/sharebardelegate.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -60,9 +62,9 @@ MainWindow::MainWindow(QWidget* parent)
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
-    // Enter in the folder field starts the analysis, as Start would.
+    // Enter in the folder field starts the analysis, as Start would (never stops one).
     connect(ui->txtFolderName, &QLineEdit::returnPressed, this, [this] {
-        if (ui->btnStart->isEnabled())
+        if (!reader)
             ui->btnStart->click();
     });
     setAcceptDrops(true);
@@ -75,6 +77,10 @@ MainWindow::MainWindow(QWidget* parent)
         if (width() > room.width() || height() > room.height())
             resize(size().boundedTo(room).expandedTo(minimumSizeHint()));
     }
+    // Every list's "%" column shows its share as a bar as well.
+    auto* shareBars = new ShareBarDelegate(this);
+    for (QTreeWidget* tree : findChildren<QTreeWidget*>())
+        tree->setItemDelegateForColumn(2, shareBars);
     // Double-click or Enter on a row lists the pictures it counts.
     const struct
     {
@@ -183,14 +189,19 @@ void MainWindow::on_btnExport_clicked()
     }
     QString filter;
     QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Save Stats"), QString(), tr("HTML File (*.htm);;TAB Separated (*.txt)"), &filter);
+        this, tr("Save Stats"), QString(),
+        tr("HTML File (*.htm);;TAB Separated (*.txt);;Report Page (*.html);;CSV File (*.csv);;"
+           "JSON File (*.json)"),
+        &filter);
     if (fileName.size() <= 2)
         return;
     // A name typed without a suffix takes the one of the file type chosen in the dialog.
     fileName = withFilterSuffix(fileName, filter);
 
     std::unique_ptr<Exporter> exporter = createExporter(fileName);
-    exporter->sections = resultSections(results->tableSet());
+    exporter->sections = exportSections(exportFormatFor(fileName), results->tableSet());
+    if (lastAnalysis)
+        exporter->context = *lastAnalysis;
     if (exporter->write()) {
         QMessageBox::information(this, windowTitle(), tr("The export has been completed"),
                                  QMessageBox::Ok);
@@ -263,6 +274,8 @@ void MainWindow::on_btnStart_clicked()
     processedCount.storeRelaxed(0);
     foundCount.storeRelaxed(0);
 
+    lastAnalysis =
+        std::make_unique<ExportContext>(makeExportContext(request, OutcomeCounts(), QDateTime()));
     reader = new EntryReader;
     reader->setFiles(&processedCount, QStringList());
     reader->configure(request, results);
@@ -345,6 +358,8 @@ void MainWindow::progressTimer_timeout()
     } else {
         ui->progressBar->setValue(10000);
     }
+    lastAnalysis->analysedAt = QDateTime::currentDateTime();
+    lastAnalysis->outcomes = results->outcomes;
     showResults();
     showOutcomes();
     if (stopped) {

@@ -13,6 +13,7 @@ class AboutDialog;
 class CountingOptionsBox;
 class QTreeWidgetItem;
 class AnalysisResult;
+struct ExportContext;
 class EntryReader;
 class Exporter;
 class QLabel;
@@ -24,7 +25,7 @@ class MainWindow;
 }
 
 // The program's window: picks the folder, formats and filters, runs one analysis at a
-// time on a worker thread, shows the six tables twice (by value, by share) and exports them.
+// time on a worker thread, shows the tables twice (by value, by share) and exports them.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -38,7 +39,8 @@ protected:
     // A folder, or a file standing for its folder, dropped from the file manager.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    // The exporter for a chosen file name: HTML for ".htm" in any case, tab-separated
+    // The exporter for a chosen file name, by its ending in any case: the classic page for
+    // ".htm", the report page for ".html", CSV for ".csv", JSON for ".json", tab-separated
     // text otherwise.
     virtual std::unique_ptr<Exporter> createExporter(const QString& fileName);
     // The threads that walk the folder and read the pictures: one per core, at most 8.
@@ -77,6 +79,8 @@ private:
     AnalysisResult* results; // owns the tables that statFocal and the others point to
     QLabel* lblOutcome;      // what became of every file
     CountingOptionsBox* countingOptions;
+    // The request and end of the last analysis, for the exports that tell them.
+    std::unique_ptr<ExportContext> lastAnalysis;
     int fileCount = 0;         // -1 while the folders are listed
     QAtomicInt processedCount; // written by the worker, read by the timer
     QAtomicInt foundCount;     // files found by the walk so far

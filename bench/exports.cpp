@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The time each export format takes for the tables of 100,000 pictures:
+//   bench-exports [PICTURES] [--write DIR]
+// fills the eight tables as that many pictures from a few thousand cameras and lenses
+// would, then writes every format into memory and into a file, five times each, and
+// prints the median per format. --write also leaves one file per format in DIR.
+
+#include "analysis/analysisresult.h"
+#include "export/resultexport.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <vector>
+
+namespace {
+
+// An index from 0 to n - 1, small ones far more often, as real libraries are.
+int skewed(std::mt19937& random, int n)
+{
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double u = unit(random);
+    return std::min(n - 1, int(double(n) * u * u * u));
+}
+
+void fill(AnalysisResult& result, int pictures)
+{
+    std::mt19937 random(20240601);
+    const float exposures[] = {1.0f / 8000, 1.0f / 4000, 1.0f / 2000, 1.0f / 1000,
+                               1.0f / 500,  1.0f / 250,  1.0f / 125,  1.0f / 60,
+                               1.0f / 30,   0.25f,       1.0f,        30.0f};
+    for (int i = 0; i < pictures; ++i) {
+        PictureValues v;
+        const int camera = skewed(random, 2000);
+        v.make = QStringLiteral("Make %1").arg(camera % 40);
+        v.model = QStringLiteral("Model \"%1\" <Mark %2>").arg(camera).arg(camera % 7);
+        v.focalLength = 8.0f + float(skewed(random, 5000)) / 10.0f;
+        v.focalLength35mm = float(skewed(random, 2) ? 12 + skewed(random, 800) : 0);
+        v.aperture = 1.0f + float(skewed(random, 300)) / 10.0f;
+        v.iso = float(50 * (1 + skewed(random, 1000)));
+        v.exposureTime = exposures[skewed(random, 12)] * (1.0f + float(skewed(random, 50)) / 50);
+        v.lens = skewed(random, 10) == 0 ? QStringLiteral("Unknown")
+                                         : QStringLiteral("Lens %1mm f/%2, =ED")
+                                               .arg(10 + skewed(random, 3000))
+                                               .arg(skewed(random, 8) + 1);
+        v.dateText = QStringLiteral("%1:06:01 12:00:00").arg(1990 + skewed(random, 40));
+        addToTables(v, result.tableSet());
+        result.outcomes.add(PictureOutcome::Counted);
+    }
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        StatTable& t = result.table(StatKind(kind));
+        t.computePercents();
+        showInBothOrders(
+            t, [](const StatTable&) {}, [](const StatTable&) {});
+    }
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    QString writeDir;
+    const qsizetype write = arguments.indexOf(QStringLiteral("--write"));
+    if (write >= 0 && write + 1 < arguments.size()) {
+        writeDir = arguments[write + 1];
+        arguments.remove(write, 2);
+    }
+    const int pictures = arguments.isEmpty() ? 100000 : arguments[0].toInt();
+    if (pictures <= 0) {
+        std::fprintf(stderr, "usage: bench-exports [PICTURES] [--write DIR]\n");
+        return 2;
+    }
+
+    AnalysisResult result;
+    fill(result, pictures);
+    AnalysisRequest request;
+    request.folder = QStringLiteral("/pictures/<all> & \"more\"");
+    request.jpeg = true;
+    request.makeText = QStringLiteral("Make 1; Make 2");
+    request.exceptMake = true;
+    const ExportContext context =
+        makeExportContext(request, result.outcomes, QDateTime::currentDateTime());
+    std::printf("%d pictures; rows per table:", pictures);
+    for (int kind = 0; kind < StatKindCount; ++kind)
+        std::printf(" %u", result.table(StatKind(kind)).rowCount());
+    std::printf("\n");
+
+    QTemporaryDir dir;
+    const struct
+    {
+        ExportFormat format;
+        const char* name;
+    } formats[] = {{ExportFormat::Tab, "stats.txt"},
+                   {ExportFormat::Html, "stats.htm"},
+                   {ExportFormat::Page, "stats.html"},
+                   {ExportFormat::Csv, "stats.csv"},
+                   {ExportFormat::Json, "stats.json"}};
+    for (const auto& f : formats) {
+        const QString file = QDir(writeDir.isEmpty() ? dir.path() : writeDir).filePath(f.name);
+        const std::unique_ptr<Exporter> exporter = makeExporter(f.format, file);
+        exporter->sections = exportSections(f.format, result.tableSet());
+        exporter->context = context;
+        std::vector<double> memory;
+        std::vector<double> disk;
+        qint64 size = 0;
+        for (int run = 0; run < 5; ++run) {
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            QElapsedTimer clock;
+            clock.start();
+            if (!exporter->writeTo(&buffer))
+                return 1;
+            memory.push_back(double(clock.nsecsElapsed()) / 1e6);
+            size = buffer.size();
+            clock.restart();
+            if (!exporter->write())
+                return 1;
+            disk.push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
+        std::printf("%-11s %9lld bytes  %7.2f ms into memory  %7.2f ms into a file\n", f.name, size,
+                    median(memory), median(disk));
+    }
+    return 0;
+}

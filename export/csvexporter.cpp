@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "export/csvexporter.h"
+
+#include "analysis/analysisresult.h"
+#include "analysis/numberformat.h"
+#include "analysis/stattable.h"
+
+#include <QIODevice>
+
+QString CSVExporter::field(const QString& text)
+{
+    QString out = text;
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!out.isEmpty() && formulaStarts.contains(out.front()))
+        out.prepend(QLatin1Char('\''));
+    if (out.contains(QLatin1Char(',')) || out.contains(QLatin1Char('"')) ||
+        out.contains(QLatin1Char('\r')) || out.contains(QLatin1Char('\n'))) {
+        out.replace(QLatin1Char('"'), QLatin1String("\"\""));
+        out = QLatin1Char('"') + out + QLatin1Char('"');
+    }
+    return out;
+}
+
+CSVExporter::CSVExporter(const QString& fileName) : fileName(fileName) {}
+
+bool CSVExporter::write()
+{
+    return saveAs(fileName);
+}
+
+bool CSVExporter::writeTo(QIODevice* device)
+{
+    QString text = QStringLiteral("Table,Value,Pictures,Percent\r\n");
+    for (const ExportSection& section : sections) {
+        const unsigned rows = section.table ? section.table->rowCount() : 0;
+        const QString title = field(section.title);
+        for (unsigned i = 0; i < rows; ++i) {
+            const StatRow* row = section.table->row(i);
+            const QString label =
+                section.kind ? displayLabel(*section.kind, row->label) : row->label;
+            text += title + QLatin1Char(',') + field(label) + QLatin1Char(',') +
+                    QString::number(row->count) + QLatin1Char(',') + percentText(row->percent) +
+                    QLatin1String("\r\n");
+        }
+    }
+    const QByteArray bytes = text.toUtf8();
+    return device->write(bytes) == bytes.size();
+}

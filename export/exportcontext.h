@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef LENSTALLY_EXPORTCONTEXT_H
+#define LENSTALLY_EXPORTCONTEXT_H
+
+// What the richer exports tell beside the tables: which folder was analysed, when, with
+// which settings, and what became of its files.
+
+#include "analysis/analysisrequest.h"
+#include "analysis/analysisresult.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+struct ExportContext
+{
+    QString folder;          // the analysed folder, absolute and cleaned
+    QDateTime analysedAt;    // when the analysis ended; invalid when not known
+    AnalysisRequest request; // formats, filters, reading threads and counting options
+    OutcomeCounts outcomes;
+};
+
+// The context of an analysis of request that ended at analysedAt with outcomes; the
+// folder is request.folder made absolute.
+ExportContext makeExportContext(const AnalysisRequest& request, const OutcomeCounts& outcomes,
+                                const QDateTime& analysedAt);
+
+// The program's version as the build gives it ("1.2").
+QString programVersion();
+
+// The ticked formats as lower-case names, in the order jpeg, tiff, raw, heif.
+QStringList formatNames(const AnalysisRequest& request);
+
+// The name of a table kind in the JSON export: "focalLength", "focalLength35mm",
+// "aperture", "iso", "exposureTime", "camera", "lens", "year".
+QString kindName(StatKind kind);
+
+#endif

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "export/jsonexporter.h"
+
+#include "analysis/numberformat.h"
+#include "analysis/stattable.h"
+
+#include <QIODevice>
+
+namespace {
+
+QString boolean(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+// A date as "YYYY-MM-DD", or null.
+QString date(const QDate& day)
+{
+    return day.isValid() ? JSONExporter::string(day.toString(Qt::ISODate)) : QStringLiteral("null");
+}
+
+// {"text": "...", "except": false}
+QString nameFilter(const QString& text, bool except)
+{
+    return QStringLiteral("{\"text\": ") + JSONExporter::string(text) +
+           QStringLiteral(", \"except\": ") + boolean(except) + QLatin1Char('}');
+}
+
+// A share as a JSON number with two decimals; shares are finite, but a number it must be.
+QString percentNumber(float percent)
+{
+    const QString text = percentText(percent);
+    return text.at(text.size() - 1).isDigit() ? text : QStringLiteral("0.00");
+}
+
+} // namespace
+
+QString JSONExporter::string(const QString& text)
+{
+    QString out;
+    out.reserve(text.size() + 2);
+    out += QLatin1Char('"');
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
+        case '\b':
+            out += QLatin1String("\\b");
+            break;
+        case '\f':
+            out += QLatin1String("\\f");
+            break;
+        default:
+            // U+2028 and U+2029 are valid JSON but end lines in JavaScript source.
+            if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029)
+                out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    out += QLatin1Char('"');
+    return out;
+}
+
+JSONExporter::JSONExporter(const QString& fileName) : fileName(fileName) {}
+
+bool JSONExporter::write()
+{
+    return saveAs(fileName);
+}
+
+bool JSONExporter::writeTo(QIODevice* device)
+{
+    const AnalysisRequest& request = context.request;
+    const OutcomeCounts& outcomes = context.outcomes;
+    QString text;
+    text += QStringLiteral("{\n  \"program\": \"Lenstally\",\n  \"version\": ") +
+            string(programVersion()) + QStringLiteral(",\n  \"folder\": ") +
+            string(context.folder) + QStringLiteral(",\n");
+
+    QStringList formats;
+    for (const QString& name : formatNames(request))
+        formats << string(name);
+    text +=
+        QStringLiteral("  \"settings\": {\n    \"formats\": [") +
+        formats.join(QLatin1String(", ")) + QStringLiteral("],\n    \"make\": ") +
+        nameFilter(request.makeText, request.exceptMake) + QStringLiteral(",\n    \"model\": ") +
+        nameFilter(request.modelText, request.exceptModel) + QStringLiteral(",\n    \"jobs\": ") +
+        QString::number(request.readingJobs()) + QStringLiteral(",\n    \"estimate35mm\": ") +
+        boolean(request.estimate35mm) + QStringLiteral(",\n    \"pairsOnce\": ") +
+        boolean(request.pairsOnce) + QStringLiteral(",\n    \"takenFrom\": ") +
+        date(request.takenFrom) + QStringLiteral(",\n    \"takenUntil\": ") +
+        date(request.takenUntil) + QStringLiteral("\n  },\n");
+
+    text += QStringLiteral("  \"totals\": {\"files\": %1, \"counted\": %2, \"filteredOut\": %3, "
+                           "\"unusable\": %4, \"unreadable\": %5")
+                .arg(outcomes.files())
+                .arg(outcomes.counted)
+                .arg(outcomes.filteredOut)
+                .arg(outcomes.unusable)
+                .arg(outcomes.unreadable);
+    if (request.pairsOnce)
+        text += QStringLiteral(", \"pairDuplicates\": %1").arg(outcomes.pairDuplicates);
+    if (request.hasDateRange())
+        text += QStringLiteral(", \"outsideDates\": %1").arg(outcomes.outsideDates);
+    text += QStringLiteral("},\n  \"tables\": [");
+
+    for (qsizetype s = 0; s < sections.size(); ++s) {
+        const ExportSection& section = sections[s];
+        const unsigned rows = section.table ? section.table->rowCount() : 0;
+        text += QLatin1String(s ? ",\n    {\n" : "\n    {\n");
+        text += QStringLiteral("      \"kind\": ") +
+                (section.kind ? string(kindName(*section.kind)) : QStringLiteral("null")) +
+                QStringLiteral(",\n      \"title\": ") + string(section.title) +
+                QStringLiteral(",\n      \"heading\": ") + string(section.valueHeading) +
+                QStringLiteral(",\n      \"total\": ") +
+                QString::number(section.table ? section.table->total() : 0) +
+                QStringLiteral(",\n      \"rows\": [");
+        for (unsigned i = 0; i < rows; ++i) {
+            const StatRow* row = section.table->row(i);
+            const QString label =
+                section.kind ? displayLabel(*section.kind, row->label) : row->label;
+            text += QLatin1String(i ? ",\n        {\"label\": " : "\n        {\"label\": ") +
+                    string(label) + QStringLiteral(", \"key\": ") + QString::number(row->key) +
+                    QStringLiteral(", \"count\": ") + QString::number(row->count) +
+                    QStringLiteral(", \"percent\": ") + percentNumber(row->percent) +
+                    QLatin1Char('}');
+        }
+        text += QLatin1String(rows ? "\n      ]\n    }" : "]\n    }");
+    }
+    text += QLatin1String(sections.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
+    const QByteArray bytes = text.toUtf8();
+    return device->write(bytes) == bytes.size();
+}

@@ -1,0 +1,348 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "export/pageexporter.h"
+
+#include "analysis/numberformat.h"
+#include "analysis/stattable.h"
+
+#include <QIODevice>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const char styleSheet[] =
+    "<style>\n"
+    ":root { color-scheme: light; }\n"
+    "body { margin: 0 auto; max-width: 56rem; padding: 1rem 1.25rem 2rem;\n"
+    "  font: 15px/1.45 system-ui, -apple-system, \"Segoe UI\", Roboto, \"DejaVu Sans\", "
+    "sans-serif;\n"
+    "  color: #1d2329; background: #fff; }\n"
+    "h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }\n"
+    "h2 { font-size: 1.2rem; margin: 2.25rem 0 0.25rem; padding-bottom: 0.2rem;\n"
+    "  border-bottom: 2px solid #3c6ea8; }\n"
+    "p.folder { margin: 0 0 1rem; color: #4a5560; overflow-wrap: anywhere; }\n"
+    "p.count, figcaption { margin: 0.25rem 0; color: #4a5560; font-size: 0.9em; }\n"
+    "dl.settings { display: grid; grid-template-columns: max-content 1fr; gap: 0.2rem 1rem;\n"
+    "  margin: 0.5rem 0 1rem; }\n"
+    "dl.settings dt { font-weight: 600; }\n"
+    "dl.settings dd { margin: 0; overflow-wrap: anywhere; }\n"
+    "nav ul { list-style: none; padding: 0; margin: 0.5rem 0; display: flex; flex-wrap: wrap;\n"
+    "  gap: 0.3rem 1rem; }\n"
+    "a { color: #2a5d9f; }\n"
+    "figure { margin: 0.75rem 0; }\n"
+    "svg.chart { display: block; width: 100%; font-size: 12px; overflow: visible; }\n"
+    "svg.chart .bar { fill: #4a7fc1; }\n"
+    "svg.chart .label { fill: #1d2329; }\n"
+    "svg.chart .value { fill: #4a5560; }\n"
+    "table { border-collapse: collapse; width: 100%; margin: 0.5rem 0; }\n"
+    "table.outcomes { width: auto; min-width: 18rem; }\n"
+    "table.rows { width: auto; min-width: min(100%, 36rem); }\n"
+    "th, td { padding: 0.25rem 0.6rem; border-bottom: 1px solid #d7dde3; text-align: left;\n"
+    "  vertical-align: top; }\n"
+    "th { background: #eef2f6; }\n"
+    "td:first-child { overflow-wrap: anywhere; }\n"
+    ".num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }\n"
+    "tr.total td { font-weight: 600; border-top: 2px solid #9aa6b2; }\n"
+    "footer { margin-top: 2.5rem; color: #4a5560; font-size: 0.85em; }\n"
+    "@media (max-width: 40rem) {\n"
+    "  body { padding: 0.5rem 0.75rem 1.5rem; font-size: 14px; }\n"
+    "  th, td { padding: 0.2rem 0.35rem; }\n"
+    "  svg.chart { font-size: 11px; }\n"
+    "}\n"
+    "@media print {\n"
+    "  body { max-width: none; padding: 0; font-size: 10pt; }\n"
+    "  nav { display: none; }\n"
+    "  a { color: inherit; text-decoration: none; }\n"
+    "  h2, p.count { break-after: avoid; page-break-after: avoid; }\n"
+    "  figure, tr { break-inside: avoid; }\n"
+    "  svg.chart, th { print-color-adjust: exact; -webkit-print-color-adjust: exact; }\n"
+    "}\n"
+    "</style>\n";
+
+// Chart geometry, in per cent of the chart's width and in pixels down. Short labels
+// (numbers, years, exposure times) stand right-aligned in a narrow column before the
+// bars; longer ones (cameras, lenses) left-aligned in a wide one, clipped at its end.
+constexpr int shortLabel = 7; // characters
+constexpr double shortLabelWidth = 13;
+constexpr double longLabelWidth = 31;
+constexpr double barGap = 1.5;
+constexpr double valueSpace = 24; // right of the longest bar, for its value
+constexpr int chartLabel = 40;    // characters; a longer label ends in an ellipsis
+constexpr int rowPitch = 24;
+constexpr int barHeight = 16;
+
+QString html(const QString& text)
+{
+    return PageExporter::escaped(text);
+}
+
+QString percentOfWidth(double value)
+{
+    return QString::number(value, 'f', 2) + QLatin1Char('%');
+}
+
+QString plural(int n, const char* one, const char* many)
+{
+    return QString::number(n) + QLatin1Char(' ') + QLatin1String(n == 1 ? one : many);
+}
+
+QString rowLabel(const ExportSection& section, const StatRow& row)
+{
+    return section.kind ? displayLabel(*section.kind, row.label) : row.label;
+}
+
+// "any", the names, or "all except " the names.
+QString filterText(const QString& names, bool except)
+{
+    if (names.trimmed().isEmpty())
+        return QStringLiteral("any");
+    return except ? QStringLiteral("all except ") + names : names;
+}
+
+QString optionsText(const AnalysisRequest& request)
+{
+    QStringList options;
+    if (request.estimate35mm)
+        options << QStringLiteral("35 mm for every camera");
+    if (request.pairsOnce)
+        options << QStringLiteral("RAW+JPEG pairs once");
+    if (request.hasDateRange()) {
+        QString range = QStringLiteral("taken");
+        if (request.takenFrom.isValid())
+            range += QStringLiteral(" from ") + request.takenFrom.toString(Qt::ISODate);
+        if (request.takenUntil.isValid())
+            range += QStringLiteral(" until ") + request.takenUntil.toString(Qt::ISODate);
+        options << range;
+    }
+    return options.isEmpty() ? QStringLiteral("none") : options.join(QLatin1String("; "));
+}
+
+QString settingsList(const ExportContext& context)
+{
+    const AnalysisRequest& request = context.request;
+    QString when = QStringLiteral("unknown");
+    if (context.analysedAt.isValid()) {
+        when = QStringLiteral("<time datetime=\"") +
+               context.analysedAt.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+               QStringLiteral("\">") +
+               context.analysedAt.toString(QStringLiteral("yyyy-MM-dd HH:mm")) +
+               QStringLiteral("</time>");
+    }
+    QStringList formats = formatNames(request);
+    for (QString& name : formats)
+        name = name.toUpper();
+    const auto item = [](const char* term, const QString& definition) {
+        return QStringLiteral("<dt>") + QLatin1String(term) + QStringLiteral("</dt><dd>") +
+               definition + QStringLiteral("</dd>\n");
+    };
+    return QStringLiteral("<dl class=\"settings\">\n") + item("Folder", html(context.folder)) +
+           item("Analysed", when) +
+           item("Formats",
+                formats.isEmpty() ? QStringLiteral("none") : formats.join(QLatin1String(", "))) +
+           item("Make", html(filterText(request.makeText, request.exceptMake))) +
+           item("Model", html(filterText(request.modelText, request.exceptModel))) +
+           item("Counting options", html(optionsText(request))) + QStringLiteral("</dl>\n");
+}
+
+QString outcomesTable(const ExportContext& context)
+{
+    const OutcomeCounts& o = context.outcomes;
+    struct Line
+    {
+        const char* text;
+        int files;
+        bool shown;
+    };
+    const Line lines[] = {
+        {"Counted", o.counted, true},
+        {"Filtered out", o.filteredOut, true},
+        {"Without usable data", o.unusable, true},
+        {"Unreadable", o.unreadable, true},
+        {"Pair duplicates", o.pairDuplicates, context.request.pairsOnce},
+        {"Outside the dates", o.outsideDates, context.request.hasDateRange()},
+    };
+    QString text = QStringLiteral("<table class=\"outcomes\">\n<thead><tr><th scope=\"col\">"
+                                  "Files</th><th scope=\"col\" class=\"num\">Number</th></tr>"
+                                  "</thead>\n<tbody>\n");
+    for (const Line& line : lines) {
+        if (line.shown) {
+            text += QStringLiteral("<tr><td>") + QLatin1String(line.text) +
+                    QStringLiteral("</td><td class=\"num\">") + QString::number(line.files) +
+                    QStringLiteral("</td></tr>\n");
+        }
+    }
+    text += QStringLiteral("<tr class=\"total\"><td>All files</td><td class=\"num\">") +
+            QString::number(o.files()) + QStringLiteral("</td></tr>\n</tbody>\n</table>\n");
+    return text;
+}
+
+// The chart of the largest rows, largest first (ties in table order), with the count of
+// the rows it leaves out below it.
+QString chart(const ExportSection& section, int number)
+{
+    const StatTable& table = *section.table;
+    std::vector<unsigned> order(table.rowCount());
+    for (unsigned i = 0; i < order.size(); ++i)
+        order[i] = i;
+    const auto larger = [&table](unsigned a, unsigned b) {
+        return table.row(a)->count > table.row(b)->count;
+    };
+    const unsigned shown = std::min<unsigned>(unsigned(order.size()), PageExporter::chartRows);
+    std::stable_sort(order.begin(), order.end(), larger);
+    order.resize(shown);
+
+    double largest = 0;
+    qsizetype longest = 0;
+    for (unsigned i : order) {
+        largest = std::max(largest, double(table.row(i)->percent));
+        longest = std::max(longest, rowLabel(section, *table.row(i)).size());
+    }
+    const bool narrow = longest <= shortLabel;
+    const double labelWidth = narrow ? shortLabelWidth : longLabelWidth;
+    const double barStart = labelWidth + barGap;
+    const double barSpan = 100 - barStart - valueSpace;
+    const QString labelPlace =
+        narrow ? QStringLiteral("x=\"%1\" text-anchor=\"end\"").arg(percentOfWidth(labelWidth))
+               : QStringLiteral("x=\"0\"");
+    const QString clip = QStringLiteral("clip-%1").arg(number);
+    const int height = int(shown) * rowPitch + 4;
+    QString text = QStringLiteral("<figure>\n<svg class=\"chart\" width=\"100%\" height=\"%1\" "
+                                  "role=\"img\" aria-label=\"%2\">\n")
+                       .arg(height)
+                       .arg(html(section.title + QStringLiteral(": pictures by share")));
+    text += QStringLiteral("<defs><clipPath id=\"%1\"><rect x=\"0\" y=\"0\" width=\"%2\" "
+                           "height=\"%3\"/></clipPath></defs>\n")
+                .arg(clip, percentOfWidth(labelWidth))
+                .arg(height);
+    for (unsigned n = 0; n < shown; ++n) {
+        const StatRow& row = *table.row(order[n]);
+        const QString full = rowLabel(section, row);
+        const QString label = html(full);
+        QString shortened = full;
+        if (shortened.size() > chartLabel) {
+            // Not between the halves of a surrogate pair.
+            shortened.truncate(chartLabel - (shortened[chartLabel - 2].isHighSurrogate() ? 2 : 1));
+            shortened += QChar(0x2026);
+        }
+        const QString share = percentText(row.percent);
+        // Proportional to the share, the largest row spanning the whole bar area; a row
+        // that counts stays visible however small its share.
+        double width = largest > 0 ? double(row.percent) / largest * barSpan : 0;
+        width = std::clamp(width, 0.3, barSpan);
+        const int top = int(n) * rowPitch;
+        // One pass: a label may hold "%1" itself.
+        text += QStringLiteral("<g><title>%1: %2, %3 %</title>\n")
+                    .arg(label, plural(row.count, "picture", "pictures"), share);
+        text += QStringLiteral("<text class=\"label\" %1 y=\"%2\" clip-path=\"url(#%3)\">"
+                               "%4</text>\n")
+                    .arg(labelPlace, QString::number(top + 16), clip, html(shortened));
+        text += QStringLiteral("<rect class=\"bar\" x=\"%1\" y=\"%2\" width=\"%3\" "
+                               "height=\"%4\" rx=\"2\"/>\n")
+                    .arg(percentOfWidth(barStart))
+                    .arg(top + 4)
+                    .arg(percentOfWidth(width))
+                    .arg(barHeight);
+        text += QStringLiteral("<text class=\"value\" x=\"%1\" dx=\"6\" y=\"%2\">%3 % (%4)</text>"
+                               "</g>\n")
+                    .arg(percentOfWidth(barStart + width))
+                    .arg(top + 16)
+                    .arg(share)
+                    .arg(row.count);
+    }
+    text += QStringLiteral("</svg>\n");
+    const unsigned left = table.rowCount() - shown;
+    if (left == 1)
+        text += QStringLiteral("<figcaption>1 more row not shown in the chart</figcaption>\n");
+    else if (left > 1)
+        text += QStringLiteral("<figcaption>%1 more rows not shown in the chart</figcaption>\n")
+                    .arg(left);
+    text += QStringLiteral("</figure>\n");
+    return text;
+}
+
+QString rowsTable(const ExportSection& section)
+{
+    const StatTable& table = *section.table;
+    QString text = QStringLiteral("<table class=\"rows\">\n<thead><tr><th scope=\"col\">") +
+                   html(section.valueHeading) +
+                   QStringLiteral("</th><th scope=\"col\" class=\"num\">Pictures</th>"
+                                  "<th scope=\"col\" class=\"num\">%</th></tr></thead>\n"
+                                  "<tbody>\n");
+    for (unsigned i = 0; i < table.rowCount(); ++i) {
+        const StatRow& row = *table.row(i);
+        text += QStringLiteral("<tr><td>") + html(rowLabel(section, row)) +
+                QStringLiteral("</td><td class=\"num\">") + QString::number(row.count) +
+                QStringLiteral("</td><td class=\"num\">") + percentText(row.percent) +
+                QStringLiteral("</td></tr>\n");
+    }
+    text += QStringLiteral("</tbody>\n</table>\n");
+    return text;
+}
+
+} // namespace
+
+QString PageExporter::escaped(const QString& text)
+{
+    QString clean = text;
+    for (QChar& c : clean) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || (u >= 0x7f && u <= 0x9f) ||
+            u == 0xfffe || u == 0xffff)
+            c = QChar(QChar::ReplacementCharacter);
+    }
+    return clean.toHtmlEscaped();
+}
+
+PageExporter::PageExporter(const QString& fileName) : fileName(fileName) {}
+
+bool PageExporter::write()
+{
+    return saveAs(fileName);
+}
+
+bool PageExporter::writeTo(QIODevice* device)
+{
+    QString text = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n"
+                                  "<meta charset=\"utf-8\">\n"
+                                  "<meta name=\"viewport\" content=\"width=device-width, "
+                                  "initial-scale=1\">\n<title>Lenstally");
+    if (!context.folder.isEmpty())
+        text += QStringLiteral(": ") + html(context.folder);
+    text += QStringLiteral("</title>\n") + QLatin1String(styleSheet) +
+            QStringLiteral("</head>\n<body>\n<header>\n<h1>Lenstally</h1>\n");
+    if (!context.folder.isEmpty())
+        text += QStringLiteral("<p class=\"folder\">") + html(context.folder) +
+                QStringLiteral("</p>\n");
+    text += QStringLiteral("</header>\n<main>\n<section id=\"analysis\">\n<h2>Analysis</h2>\n") +
+            settingsList(context) + outcomesTable(context);
+    if (!sections.isEmpty()) {
+        text += QStringLiteral("<nav aria-label=\"Tables\"><ul>\n");
+        for (qsizetype s = 0; s < sections.size(); ++s) {
+            text += QStringLiteral("<li><a href=\"#table-%1\">%2</a></li>\n")
+                        .arg(s + 1)
+                        .arg(html(sections[s].title));
+        }
+        text += QStringLiteral("</ul></nav>\n");
+    }
+    text += QStringLiteral("</section>\n");
+
+    for (qsizetype s = 0; s < sections.size(); ++s) {
+        const ExportSection& section = sections[s];
+        text += QStringLiteral("<section id=\"table-%1\">\n<h2>%2</h2>\n")
+                    .arg(s + 1)
+                    .arg(html(section.title));
+        if (!section.table || section.table->rowCount() == 0) {
+            text += QStringLiteral("<p class=\"count\">No pictures.</p>\n</section>\n");
+            continue;
+        }
+        text += QStringLiteral("<p class=\"count\">") +
+                plural(section.table->total(), "picture", "pictures") + QStringLiteral(", ") +
+                plural(int(section.table->rowCount()), "row", "rows") + QStringLiteral("</p>\n") +
+                chart(section, int(s + 1)) + rowsTable(section) + QStringLiteral("</section>\n");
+    }
+    text += QStringLiteral("</main>\n<footer>Written by Lenstally ") + programVersion() +
+            QStringLiteral("</footer>\n</body>\n</html>\n");
+    const QByteArray bytes = text.toUtf8();
+    return device->write(bytes) == bytes.size();
+}
