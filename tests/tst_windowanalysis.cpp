@@ -440,6 +440,8 @@ void TestWindowAnalysis::longNameLeavesCountsInSight()
                      tree->viewport()->width(),
                  name);
         QCOMPARE(tree->topLevelItem(0)->toolTip(0), QStringLiteral("Acme - ") + model);
+        // The share column leaves its bar room to be seen.
+        QVERIFY(tree->columnWidth(2) >= 2 * tree->fontMetrics().horizontalAdvance("100.00"));
     }
 }
 

@@ -15,6 +15,14 @@ QRect ShareBarDelegate::barRect(const QRect& cell, double share)
     return QRect(inner.left(), inner.top(), width, inner.height());
 }
 
+QSize ShareBarDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setWidth(
+        std::max(size.width(), 2 * option.fontMetrics.horizontalAdvance(QStringLiteral("100.00"))));
+    return size;
+}
+
 void ShareBarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const
 {

@@ -17,6 +17,9 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+    // Wide enough for twice "100.00", so that a column sized to its contents leaves the
+    // bars room to be told apart.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // The bar for a share in a cell: share per cent of its width (at least one pixel for
     // a share above 0), inset from its top and bottom; empty for no share or no number.
