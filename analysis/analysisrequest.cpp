@@ -43,8 +43,8 @@ Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing,
     if (!info.isDir())
         return Refusal::InvalidFolder;
     QStringList unlisted;
-    listing->files =
-        collectFiles(request.folder, request.extensions(), request.readingJobs(), &unlisted, watch);
+    listing->files = collectFiles(request.folder, request.extensions(), request.readingJobs(),
+                                  &unlisted, watch, &listing->walkedFolders);
     // The chosen folder itself comes first when it could not be listed.
     if (!unlisted.isEmpty() && unlisted.first() == collectRoot(request.folder))
         return Refusal::UnreadableFolder;

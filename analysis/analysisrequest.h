@@ -30,6 +30,9 @@ struct AnalysisRequest
     QDate takenFrom;           // first day counted; null: open
     QDate takenUntil;          // last day counted; null: open
 
+    // The reading cache's database file; "" reads every file and leaves the cache alone.
+    QString cacheFile;
+
     // True when a date range is set (either end).
     bool hasDateRange() const { return takenFrom.isValid() || takenUntil.isValid(); }
 
@@ -57,6 +60,7 @@ struct FileListing
 {
     QStringList files;
     QStringList unlistedFolders;
+    QStringList walkedFolders; // every folder listed, the chosen one first
 };
 
 // Checks the folder, walks it and keeps the files of the ticked formats; the refusal, or

@@ -61,6 +61,9 @@ void AnalysisResult::clear()
     outcomes = OutcomeCounts();
     unlistedFolders.clear();
     countedFiles.clear();
+    cacheWarnings.clear();
+    cacheHits = 0;
+    cacheMisses = 0;
 }
 
 std::vector<int> AnalysisResult::filesOfRow(StatKind kind, int rowId) const

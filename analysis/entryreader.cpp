@@ -10,6 +10,7 @@
 #include "analysis/modelfilter.h"
 #include "analysis/namelist.h"
 #include "analysis/orderedanalysis.h"
+#include "analysis/readingcache.h"
 #include "analysis/stattable.h"
 #include "analysis/threadsanitizer.h"
 
@@ -42,6 +43,8 @@ void EntryReader::configure(const AnalysisRequest& request, AnalysisResult* targ
     dateRange = request.hasDateRange();
     takenFrom = request.takenFrom;
     takenUntil = request.takenUntil;
+    cacheFile = request.cacheFile;
+    extensions = request.extensions();
     result = target;
     for (int kind = 0; kind < StatKindCount; ++kind)
         setTable(StatKind(kind), &target->table(StatKind(kind)));
@@ -106,12 +109,37 @@ void EntryReader::run()
             return;
         }
         files = listed.files;
+        walkedFolders = listed.walkedFolders;
         if (result)
             result->unlistedFolders = listed.unlistedFolders;
         total.storeRelease(int(files.size()));
     }
-    runFiles();
+    if (cacheFile.isEmpty())
+        runFiles(nullptr);
+    else
+        runWithCache();
     tsanRelease(this);
+}
+
+bool EntryReader::runWithCache()
+{
+    QStringList warnings;
+    std::unique_ptr<ReadingCache> cache = ReadingCache::open(cacheFile, &warnings);
+    const bool complete = runFiles(cache.get());
+    if (cache) {
+        if (complete)
+            cache->finish(files, walkedFolders, extensions);
+        else
+            cache->flush();
+        warnings += cache->warnings();
+        if (result) {
+            result->cacheHits = cache->hits();
+            result->cacheMisses = cache->misses();
+        }
+    }
+    if (result)
+        result->cacheWarnings = warnings;
+    return complete;
 }
 
 void EntryReader::keepPictures()
@@ -144,7 +172,7 @@ void EntryReader::apply(int index, PictureOutcome outcome, const PictureValues& 
     }
 }
 
-void EntryReader::runFiles()
+bool EntryReader::runFiles(ReadingCache* cache)
 {
     const QStringList list = files;
 
@@ -217,7 +245,8 @@ void EntryReader::runFiles()
                 }
             }
             progress->fetchAndAddRelaxed(1);
-        });
+        },
+        cache);
     // After a stop, the shots whose other files were never read count what was read.
     std::vector<std::vector<Waiting>*> unsettled;
     for (auto it = waiting.begin(); it != waiting.end(); ++it)
@@ -227,9 +256,10 @@ void EntryReader::runFiles()
     for (std::vector<Waiting>* members : unsettled)
         settle(*members);
     if (!complete)
-        return;
+        return false;
     for (StatTable* table : tables) {
         if (table)
             table->computePercents();
     }
+    return true;
 }

@@ -18,6 +18,7 @@
 #include <memory>
 
 class AnalysisResult;
+class ReadingCache;
 struct AnalysisRequest;
 class IFilter;
 class MakeFilter;
@@ -60,6 +61,10 @@ public:
     const QStringList& fileList() const { return files; }
     // The number of files to read: -1 while they are being listed.
     int fileTotal() const { return total.loadAcquire(); }
+    // The folders the given files were listed from, the chosen one first: with them a
+    // complete run drops the cache entries of files that are gone. (A run that lists its
+    // own files knows them.)
+    void setWalkedFolders(const QStringList& folders) { walkedFolders = folders; }
 
     // Called on the reader's thread, in list order, for each file that drew library
     // messages, with its path and its messages, each once.
@@ -77,7 +82,10 @@ protected:
     void run() override;
 
 private:
-    void runFiles();
+    // Reads the files, through the reading cache when one is set; false when stopped.
+    bool runFiles(ReadingCache* cache);
+    // Opens the reading cache, reads, and leaves the cache up to date.
+    bool runWithCache();
     // Gives a file its outcome: to the tables when counted, to the counts, to the sink.
     void apply(int index, PictureOutcome outcome, const PictureValues& values);
 
@@ -100,6 +108,9 @@ private:
     bool dateRange = false;
     QDate takenFrom;
     QDate takenUntil;
+    QString cacheFile;
+    QStringList extensions;
+    QStringList walkedFolders;
     std::function<void(const QString&, const QStringList&)> messageSink;
 };
 

@@ -483,4 +483,13 @@ float readNumberIfPresent(Exiv2::ExifData& data, const char* key)
     return readTag(0.0f, [&] { return saneNumber(found.datum->toFloat(0)); });
 }
 
+QString libraryVersion()
+{
+    try {
+        return QString::fromStdString(Exiv2::versionString());
+    } catch (...) {
+        return QString();
+    }
+}
+
 } // namespace exif

@@ -77,6 +77,9 @@ float readNumberIfPresent(Exiv2::ExifData& data, const char* key);
 // "" when it finds none or the print fails.
 QString makerNoteLens(Exiv2::ExifData& data);
 
+// The version of the Exiv2 library in use, as it names itself ("0.27.6").
+QString libraryVersion();
+
 // A value read from a tag, or 0 when it is not finite or of magnitude 1e9 or more.
 float saneNumber(float value);
 

@@ -75,6 +75,7 @@ struct Folder
     QString path;
     bool descend = true;   // false for a linked folder: only its own files are listed
     bool unlisted = false; // the folder could not be opened
+    bool listed = false;   // the folder was read to its end
     QStringList files;
     std::vector<char> viaLink;                       // per file: reached through a symbolic link
     std::vector<std::unique_ptr<Folder>> subfolders; // in the order the listing gave them
@@ -131,6 +132,7 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
         }
     }
     ::closedir(dir);
+    folder->listed = true;
     std::sort(matching.begin(), matching.end(), [](const Match& a, const Match& b) {
         const int c = a.key.compare(b.key);
         return c != 0 ? c < 0 : a.name < b.name;
@@ -190,14 +192,17 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWat
 }
 
 // Appends the files of a read folder, then those of each subfolder in turn.
-void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStringList* unlisted)
+void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStringList* unlisted,
+            QStringList* walked)
 {
     if (folder.unlisted && unlisted)
         unlisted->append(folder.path.isEmpty() ? QStringLiteral("/") : folder.path);
+    if (folder.listed && walked)
+        walked->append(folder.path.isEmpty() ? QStringLiteral("/") : folder.path);
     files->append(std::move(folder.files));
     viaLink->insert(viaLink->end(), folder.viaLink.begin(), folder.viaLink.end());
     for (const std::unique_ptr<Folder>& sub : folder.subfolders)
-        gather(*sub, files, viaLink, unlisted);
+        gather(*sub, files, viaLink, unlisted, walked);
 }
 
 // The canonical path of a file, or "" when it cannot be resolved.
@@ -273,7 +278,7 @@ QString collectRoot(const QString& folder)
 }
 
 QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs,
-                         QStringList* unlisted, const WalkWatch* watch)
+                         QStringList* unlisted, const WalkWatch* watch, QStringList* walked)
 {
     const QSet<QString> folded = foldedSet(extensions);
     QStringList files;
@@ -283,11 +288,12 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
     root.nativePath = QFile::encodeName(collectRoot(folder));
     readTree(&root, folded, std::max(jobs, 1), watch);
     std::vector<char> viaLink;
-    gather(root, &files, &viaLink, unlisted);
+    gather(root, &files, &viaLink, unlisted, walked);
     dropLinkedTwins(root.path, &files, viaLink);
 #else
     Q_UNUSED(jobs);
     Q_UNUSED(watch);
+    Q_UNUSED(walked);
     if (unlisted && !QDir(folder).isReadable())
         unlisted->append(collectRoot(folder));
     // Elsewhere through Qt: the folder's own files, then each folder the iterator yields.

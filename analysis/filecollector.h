@@ -26,9 +26,11 @@ struct WalkWatch
 // its own files listed but is not descended into. A file reached twice through links is
 // listed once, at its first place (hard links stay separate files). Folders are read on
 // `jobs` threads (the calling one included); the list is the same for any number. The
-// folders that could not be listed go to unlisted, in walk order, when it is given.
+// folders that could not be listed go to unlisted, in walk order, when it is given; the
+// folders that were listed, the root first, go to walked.
 QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs = 1,
-                         QStringList* unlisted = nullptr, const WalkWatch* watch = nullptr);
+                         QStringList* unlisted = nullptr, const WalkWatch* watch = nullptr,
+                         QStringList* walked = nullptr);
 
 // The folder's path as collectFiles names it in its list and in unlisted.
 QString collectRoot(const QString& folder);

@@ -2,18 +2,16 @@
 #ifndef LENSTALLY_IFILTER_H
 #define LENSTALLY_IFILTER_H
 
-namespace Exiv2 {
-class ExifData;
-}
+struct PictureReading;
 
 // A picture filter that the reader asks before counting a picture.
 // Owners delete filters through their concrete type, never through this interface.
 class IFilter
 {
 public:
-    // True when the picture whose Exif data is given passes; the lookup may add
-    // an empty entry for an absent key, hence the non-const reference.
-    virtual bool accepts(Exiv2::ExifData& data) = 0;
+    // True when the picture read passes; asked on the reading threads, from the file's
+    // reading or from the reading cache alike.
+    virtual bool accepts(const PictureReading& reading) = 0;
 
 protected:
     ~IFilter() = default;

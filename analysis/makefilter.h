@@ -8,7 +8,10 @@
 class MakeFilter : public TagFilter
 {
 public:
-    explicit MakeFilter(const QStringList& names) : TagFilter("Exif.Image.Make", names) {}
+    explicit MakeFilter(const QStringList& names)
+        : TagFilter(&PictureReading::makeTag, &PictureReading::makeRead, names)
+    {
+    }
 };
 
 #endif

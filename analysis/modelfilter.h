@@ -8,7 +8,10 @@
 class ModelFilter : public TagFilter
 {
 public:
-    explicit ModelFilter(const QStringList& names) : TagFilter("Exif.Image.Model", names) {}
+    explicit ModelFilter(const QStringList& names)
+        : TagFilter(&PictureReading::modelTag, &PictureReading::modelRead, names)
+    {
+    }
 };
 
 #endif

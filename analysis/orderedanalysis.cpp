@@ -2,6 +2,7 @@
 #include "analysis/orderedanalysis.h"
 
 #include "analysis/exifaccess.h"
+#include "analysis/readingcache.h"
 
 #include <QThread>
 
@@ -29,6 +30,32 @@ struct Result
     PictureValues values;
 };
 
+// Reads files[first, last) into results, from the cache where it can; asks abandon before
+// each file it reads and returns false when it said so.
+bool readRange(const QStringList& files, int first, int last, const QVector<IFilter*>& filters,
+               ReadingCache* cache, const std::function<bool()>& abandon,
+               std::vector<Result>* results)
+{
+    results->resize(size_t(last - first));
+    if (cache) {
+        std::vector<PictureReading> readings;
+        if (!cache->read(files, first, last, &readings, abandon))
+            return false;
+        for (int i = first; i < last; ++i) {
+            Result& result = (*results)[size_t(i - first)];
+            result.outcome = judgeReading(readings[size_t(i - first)], filters, &result.values);
+        }
+        return true;
+    }
+    for (int i = first; i < last; ++i) {
+        if (abandon())
+            return false;
+        Result& result = (*results)[size_t(i - first)];
+        result.outcome = analyseFile(files[i], filters, &result.values);
+    }
+    return true;
+}
+
 struct Batch
 {
     bool ready = false;
@@ -48,9 +75,9 @@ class OrderedPool
 {
 public:
     OrderedPool(const QStringList& files, const QVector<IFilter*>& filters, int jobs,
-                const std::function<bool()>& stop)
-        : files(files), filters(filters), stop(stop), ring(size_t(jobs * kAheadPerJob)),
-          batchCount((int(files.size()) + kBatch - 1) / kBatch)
+                const std::function<bool()>& stop, ReadingCache* cache)
+        : files(files), filters(filters), stop(stop), cache(cache),
+          ring(size_t(jobs * kAheadPerJob)), batchCount((int(files.size()) + kBatch - 1) / kBatch)
     {
         for (int i = 1; i < jobs; ++i) {
             try {
@@ -124,7 +151,9 @@ private:
 
     void work()
     {
-        const auto abandoned = [this] { return stopRequested.load(std::memory_order_relaxed); };
+        const std::function<bool()> abandoned = [this] {
+            return stopRequested.load(std::memory_order_relaxed);
+        };
         std::vector<Result> results;
         for (;;) {
             int batch;
@@ -150,19 +179,11 @@ private:
     bool claimable() const { return next < batchCount && next - consumed < int(ring.size()); }
 
     // Analyses the files of a batch, asking `abandon` before each; false when it said so.
-    template <typename Abandon>
-    bool readBatch(int batch, std::vector<Result>* results, Abandon abandon)
+    bool readBatch(int batch, std::vector<Result>* results, const std::function<bool()>& abandon)
     {
         const int first = batch * kBatch;
         const int last = std::min(int(files.size()), first + kBatch);
-        results->resize(size_t(last - first));
-        for (int i = first; i < last; ++i) {
-            if (abandon())
-                return false;
-            Result& result = (*results)[size_t(i - first)];
-            result.outcome = analyseFile(files[i], filters, &result.values);
-        }
-        return true;
+        return readRange(files, first, last, filters, cache, abandon, results);
     }
 
     // Puts a read batch into its slot. Under the lock.
@@ -176,6 +197,7 @@ private:
     const QStringList& files;
     const QVector<IFilter*>& filters;
     const std::function<bool()>& stop; // the consumer's; asked on its thread only
+    ReadingCache* const cache;
     std::vector<Batch> ring;
     const int batchCount;
     std::vector<std::thread> threads;
@@ -201,22 +223,27 @@ int defaultJobCount()
 
 bool analyseInOrder(const QStringList& files, const QVector<IFilter*>& filters, int jobs,
                     const std::function<bool()>& stop,
-                    const std::function<void(PictureOutcome, const PictureValues&)>& consume)
+                    const std::function<void(PictureOutcome, const PictureValues&)>& consume,
+                    ReadingCache* cache)
 {
     jobs = std::clamp(jobs, 1, kMaxJobs);
     if (jobs == 1 || files.size() <= kBatch) {
-        for (const QString& path : files) {
-            if (stop())
+        // A batch at a time, so that the cache looks files up together; the consumer still
+        // gets each file as soon as it is read when there is no cache.
+        const int step = cache ? kBatch : 1;
+        std::vector<Result> results;
+        for (int first = 0; first < files.size(); first += step) {
+            const int last = std::min(int(files.size()), first + step);
+            if (stop() || !readRange(files, first, last, filters, cache, stop, &results))
                 return false;
-            PictureValues values;
-            const PictureOutcome outcome = analyseFile(path, filters, &values);
-            consume(outcome, values);
+            for (Result& result : results)
+                consume(result.outcome, result.values);
         }
         return true;
     }
 
     exif::prepareForThreads();
-    OrderedPool pool(files, filters, jobs, stop);
+    OrderedPool pool(files, filters, jobs, stop, cache);
     for (int i = 0; i < files.size(); ++i) {
         PictureOutcome outcome;
         PictureValues values;

@@ -18,38 +18,35 @@ namespace {
 // Exposure times below a nanosecond are no camera's: treat them as absent.
 constexpr float kShortestExposure = 1e-9f;
 
-PictureOutcome analyseImage(Exiv2::Image* image, const QVector<IFilter*>& filters,
-                            PictureValues* values)
+PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages);
+
+// Reads an opened image; messages is the capture's list, counted for the opening ones.
+PictureReading readImage(Exiv2::Image* image, const QStringList* messages)
 {
-    if (!image)
-        return PictureOutcome::Unreadable;
-    try {
-        return analyseExif(exif::exifData(*image), filters, values);
-    } catch (...) {
-        // Anything outside the per-tag guards (allocation failure, a library fault):
-        // the file still counts as processed, and adds nothing.
-        return PictureOutcome::Unreadable;
+    PictureReading reading;
+    if (image) {
+        try {
+            reading = readExifCounting(exif::exifData(*image), messages);
+        } catch (...) {
+            // Anything outside the per-tag guards (allocation failure, a library fault):
+            // the file still counts as processed, and adds nothing.
+            reading = PictureReading();
+        }
     }
+    if (reading.outcome == PictureOutcome::Unreadable)
+        reading.openingMessages = messages ? int(messages->size()) : 0;
+    return reading;
 }
 
-} // namespace
-
-PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
-                           PictureValues* values)
+PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages)
 {
-    PictureValues v;
+    PictureReading reading;
+    PictureValues& v = reading.values;
     // Make and model belong to this picture alone: a tag that cannot be read is empty.
-    if (exif::readText(data, "Exif.Image.Make", &v.make)) {
-        v.make = v.make.trimmed();
-        if (exif::readText(data, "Exif.Image.Model", &v.model))
-            v.model = v.model.trimmed();
-    }
-
-    for (IFilter* filter : filters) {
-        if (!filter->accepts(data))
-            return PictureOutcome::Filtered;
-    }
-
+    reading.makeRead = exif::readText(data, "Exif.Image.Make", &reading.makeTag);
+    reading.modelRead = exif::readText(data, "Exif.Image.Model", &reading.modelTag);
+    nameCamera(&reading);
+    reading.openingMessages = messages ? int(messages->size()) : 0;
     v.focalLength = exif::readNumber(data, "Exif.Photo.FocalLength");
     v.focalLength35mm = exif::readNumberIfPresent(data, "Exif.Photo.FocalLengthIn35mmFilm");
     if (v.focalLength35mm < 1.0f)
@@ -94,30 +91,79 @@ PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filte
         }
     }
 
-    *values = v;
-    return isUsable(v) ? PictureOutcome::Counted : PictureOutcome::Unusable;
+    reading.outcome = isUsable(v) ? PictureOutcome::Counted : PictureOutcome::Unusable;
+    return reading;
+}
+
+} // namespace
+
+void nameCamera(PictureReading* reading)
+{
+    reading->values.make = reading->makeRead ? reading->makeTag.trimmed() : QString();
+    reading->values.model =
+        reading->makeRead && reading->modelRead ? reading->modelTag.trimmed() : QString();
+}
+
+PictureReading readExif(Exiv2::ExifData& data)
+{
+    try {
+        return readExifCounting(data, nullptr);
+    } catch (...) {
+        return PictureReading();
+    }
+}
+
+PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
+                            PictureValues* values)
+{
+    if (reading.outcome != PictureOutcome::Unreadable) {
+        for (IFilter* filter : filters) {
+            if (!filter->accepts(reading)) {
+                // Refused before its values would have been read: only what was said so far.
+                PictureValues refused;
+                refused.messages = reading.values.messages.mid(0, reading.openingMessages);
+                *values = std::move(refused);
+                return PictureOutcome::Filtered;
+            }
+        }
+    }
+    *values = reading.values;
+    return reading.outcome;
+}
+
+PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
+                           PictureValues* values)
+{
+    return judgeReading(readExif(data), filters, values);
+}
+
+PictureReading readFile(const QString& path)
+{
+    QStringList messages;
+    PictureReading reading;
+    {
+        const exif::MessageCapture capture(&messages);
+        exif::ImagePtr image = exif::openFile(path);
+        reading = readImage(image.get(), &messages);
+        image.reset(); // its destructor may still talk
+    }
+    reading.values.messages = std::move(messages);
+    return reading;
 }
 
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
                            PictureValues* values)
 {
-    QStringList messages;
-    PictureOutcome outcome;
-    {
-        const exif::MessageCapture capture(&messages);
-        exif::ImagePtr image = exif::openFile(path);
-        outcome = analyseImage(image.get(), filters, values);
-        image.reset(); // its destructor may still talk
-    }
-    values->messages = std::move(messages);
-    return outcome;
+    return judgeReading(readFile(path), filters, values);
 }
 
 PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
                              const QVector<IFilter*>& filters, PictureValues* values)
 {
     exif::ImagePtr image = exif::openBuffer(data, size);
-    return analyseImage(image.get(), filters, values);
+    PictureReading reading = readImage(image.get(), nullptr);
+    reading.openingMessages = 0;
+    return judgeReading(reading, filters, values);
 }
 
 bool isUsable(const PictureValues& v)

@@ -49,6 +49,35 @@ enum class PictureOutcome
     PairDuplicate, // another file of the same shot was counted
 };
 
+// Everything read from one picture before any filter is asked: what the filters see,
+// the values as counted without filters, and what the library said. The reading cache
+// keeps exactly this, so a picture judged from the cache comes out as from its file.
+struct PictureReading
+{
+    PictureOutcome outcome = PictureOutcome::Unreadable; // Unreadable, Unusable or Counted
+    bool makeRead = false;  // the make tag's text could be read ("" when absent)
+    bool modelRead = false; // the same for the model tag
+    QString makeTag;        // the tags' texts untrimmed, as the filters see them
+    QString modelTag;
+    PictureValues values;    // messages: all the library said while reading the file
+    int openingMessages = 0; // how many of them came before the filters would be asked
+};
+
+// Sets the values' make and model from the reading's tags: each trimmed, the model only
+// with a make, "" for a tag that could not be read.
+void nameCamera(PictureReading* reading);
+
+// Reads everything the analysis needs from a picture's Exif data; never throws.
+PictureReading readExif(Exiv2::ExifData& data);
+
+// Opens the file and reads it, collecting the library's messages; never throws.
+PictureReading readFile(const QString& path);
+
+// Asks the filters in order about a reading: Filtered with only the opening messages, or
+// the reading's own outcome and values.
+PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
+                            PictureValues* values);
+
 // Asks the filters in order, then reads the picture's values from its Exif data.
 PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
                            PictureValues* values);

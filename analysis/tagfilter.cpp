@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/tagfilter.h"
 
-#include "analysis/exifaccess.h"
-
 bool TagFilter::matchesAny(const QString& text, const QStringList& names)
 {
     for (const QString& name : names) {
@@ -12,10 +10,9 @@ bool TagFilter::matchesAny(const QString& text, const QStringList& names)
     return false;
 }
 
-bool TagFilter::accepts(Exiv2::ExifData& data)
+bool TagFilter::accepts(const PictureReading& reading)
 {
-    QString text;
-    if (!exif::readText(data, key, &text))
+    if (!(reading.*read))
         return false; // an unreadable tag skips the picture in both modes
-    return matchesAny(text, names) != except;
+    return matchesAny(reading.*text, names) != except;
 }

@@ -3,6 +3,7 @@
 #define LENSTALLY_TAGFILTER_H
 
 #include "analysis/ifilter.h"
+#include "analysis/pictureanalysis.h"
 
 #include <QStringList>
 
@@ -11,7 +12,7 @@
 class TagFilter : public IFilter
 {
 public:
-    bool accepts(Exiv2::ExifData& data) override;
+    bool accepts(const PictureReading& reading) override;
     virtual ~TagFilter() = default;
 
     // True when one of names occurs in text, ignoring case.
@@ -20,11 +21,16 @@ public:
     bool except = false;
 
 protected:
-    TagFilter(const char* key, const QStringList& names) : names(names), key(key) {}
+    // The tag is given by its text in a reading and whether that could be read.
+    TagFilter(QString PictureReading::*text, bool PictureReading::*read, const QStringList& names)
+        : names(names), text(text), read(read)
+    {
+    }
 
 private:
     QStringList names;
-    const char* key;
+    QString PictureReading::*text;
+    bool PictureReading::*read;
 };
 
 #endif

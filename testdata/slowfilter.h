@@ -11,7 +11,7 @@
 class SlowFilter : public IFilter
 {
 public:
-    bool accepts(Exiv2::ExifData&) override
+    bool accepts(const PictureReading&) override
     {
         QThread::msleep(1);
         return true;

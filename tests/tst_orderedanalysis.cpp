@@ -60,7 +60,7 @@ QString dump(StatTable (&tables)[StatKindCount])
 class LateCountingFilter : public IFilter
 {
 public:
-    bool accepts(Exiv2::ExifData&) override
+    bool accepts(const PictureReading&) override
     {
         if (late.loadRelaxed())
             lateCalls.fetchAndAddRelaxed(1);
