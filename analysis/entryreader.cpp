@@ -131,6 +131,7 @@ bool EntryReader::runWithCache()
             cache->finish(files, walkedFolders, extensions);
         else
             cache->flush();
+        cache->close();
         warnings += cache->warnings();
         if (result) {
             result->cacheHits = cache->hits();

@@ -138,18 +138,28 @@ ReadingCache::ReadingCache(const QString& path, sqlite3* db) : path(path), db(db
 
 ReadingCache::~ReadingCache()
 {
+    close();
+}
+
+void ReadingCache::close()
+{
     std::lock_guard<std::mutex> lock(mutex);
+    if (!db)
+        return;
     for (sqlite3_stmt* statement :
          {lookUpStatement, insertStatement, folderStatement, addFolderStatement})
         sqlite3_finalize(statement);
+    lookUpStatement = insertStatement = folderStatement = addFolderStatement = nullptr;
     sqlite3_close(db);
-    if (damaged) {
-        const QString aside = setAside(path);
-        // The front end has read the warnings by now; this line is for the log.
-        if (!aside.isEmpty())
-            qWarning("The reading cache %s was damaged and has been set aside as %s",
-                     qUtf8Printable(path), qUtf8Printable(aside));
-    }
+    db = nullptr;
+    if (!damaged)
+        return;
+    const QString aside = setAside(path);
+    warn(aside.isEmpty()
+             ? QStringLiteral("The reading cache %1 is damaged; every file was read").arg(path)
+             : QStringLiteral("The reading cache %1 is damaged; it was set aside as %2, and "
+                              "every file was read")
+                   .arg(path, aside));
 }
 
 std::unique_ptr<ReadingCache> ReadingCache::open(const QString& path, QStringList* warnings)
@@ -348,11 +358,7 @@ int ReadingCache::misses() const
 void ReadingCache::failed(int code, bool whileWriting)
 {
     if (isDamage(code)) {
-        if (!damaged)
-            warn(QStringLiteral("The reading cache %1 is damaged; every file is read, and it "
-                                "is set aside at the end")
-                     .arg(path));
-        damaged = true;
+        damaged = true; // said, and set aside, when closed
         return;
     }
     if (!whileWriting)
@@ -416,7 +422,7 @@ qint64 ReadingCache::folderId(const QString& canonical, bool create)
 void ReadingCache::lookUp(const QString& canonical, const QStringList& names, const Stamp* stamps,
                           const char* stamped, PictureReading* readings, char* hit)
 {
-    if (damaged || canonical.isEmpty())
+    if (!db || damaged || canonical.isEmpty())
         return;
     const qint64 folder = folderId(canonical, false);
     if (folder < 0)
@@ -532,7 +538,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
     }
     std::lock_guard<std::mutex> lock(mutex);
     missCount += count - int(std::count(hit.begin(), hit.end(), 1));
-    if (!writing || damaged)
+    if (!db || !writing || damaged)
         return true;
     for (Pending& entry : fresh)
         pending.push_back(std::move(entry));
@@ -545,7 +551,7 @@ void ReadingCache::writePending()
 {
     if (pending.empty())
         return;
-    if (!writing || damaged) {
+    if (!db || !writing || damaged) {
         pending.clear();
         return;
     }
@@ -627,7 +633,7 @@ void ReadingCache::finish(const QStringList& files, const QStringList& walkedFol
 {
     std::lock_guard<std::mutex> lock(mutex);
     writePending();
-    if (!writing || damaged || walkedFolders.isEmpty())
+    if (!db || !writing || damaged || walkedFolders.isEmpty())
         return;
     prune(files, walkedFolders, extensions);
 }

@@ -51,6 +51,10 @@ public:
     void finish(const QStringList& files, const QStringList& walkedFolders,
                 const QStringList& extensions);
 
+    // Closes the database, setting it aside when it turned out to be damaged; the
+    // destructor closes it too. Nothing is read from or written to it afterwards.
+    void close();
+
     // What went wrong with the cache so far, each a line for the user.
     QStringList warnings() const;
 

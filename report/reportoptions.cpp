@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportoptions.h"
 
+#include "analysis/readingcache.h"
+
 #include "exitstatus.h"
 
 #include <QCommandLineParser>
@@ -97,10 +99,18 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     const QCommandLineOption jobs(
         QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
         QStringLiteral("N"));
-    parser.addOptions({jpeg,         tiff,      raw,         noRaw,     heif,    make,
-                       exceptMake,   model,     exceptModel, tsv,       html,    page,
-                       csv,          json,      byValue,     quiet,     verbose, jobs,
-                       estimate35mm, pairsOnce, takenFrom,   takenUntil});
+    const QCommandLineOption noCache(
+        QStringLiteral("no-cache"),
+        QStringLiteral("Read every file, and leave the reading cache alone."));
+    const QCommandLineOption cache(
+        QStringLiteral("cache"),
+        QStringLiteral("Keep what is read from each file in the database FILE rather than in "
+                       "the reading cache of the user's cache folder."),
+        QStringLiteral("FILE"));
+    parser.addOptions({jpeg,         tiff,      raw,         noRaw,      heif,    make,
+                       exceptMake,   model,     exceptModel, tsv,        html,    page,
+                       csv,          json,      byValue,     quiet,      verbose, jobs,
+                       estimate35mm, pairsOnce, takenFrom,   takenUntil, noCache, cache});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -129,7 +139,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     }
     // A second --make would silently replace the first: refuse it rather than guess.
     for (const QCommandLineOption* option :
-         {&make, &model, &tsv, &html, &page, &csv, &json, &jobs, &takenFrom, &takenUntil}) {
+         {&make, &model, &tsv, &html, &page, &csv, &json, &jobs, &takenFrom, &takenUntil,
+          &cache}) {
         if (parser.values(*option).size() > 1) {
             const QString name = QStringLiteral("--") + option->names().constFirst();
             *text = usageError(name + QStringLiteral(" can be given only once") +
@@ -201,6 +212,17 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         if (*file == QLatin1String("-"))
             ++toStandardOutput;
     }
+    if (parser.isSet(noCache) && parser.isSet(cache)) {
+        *text = usageError(QStringLiteral("--no-cache and --cache exclude each other."), parser);
+        return ParseResult::Error;
+    }
+    if (parser.isSet(cache) && last(cache).isEmpty()) {
+        *text = usageError(QStringLiteral("--cache needs a file name."), parser);
+        return ParseResult::Error;
+    }
+    result.analysis.cacheFile = parser.isSet(noCache) ? QString()
+                                : parser.isSet(cache) ? last(cache)
+                                                      : ReadingCache::defaultPath();
     if (parser.isSet(jobs)) {
         bool ok = false;
         result.analysis.jobs = last(jobs).toInt(&ok);

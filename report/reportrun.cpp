@@ -92,6 +92,7 @@ bool ReportRun::analyse(const FileListing& listing)
     QAtomicInt processed;
     EntryReader reader;
     reader.setFiles(&processed, files);
+    reader.setWalkedFolders(listing.walkedFolders);
     reader.configure(options.analysis, &result);
     if (options.verbose) {
         reader.setMessageSink([this](const QString& path, const QStringList& said) {
@@ -135,6 +136,9 @@ void ReportRun::printSummary()
         for (const QString& folder : result.unlistedFolders)
             message(QStringLiteral("Could not read the folder ") + folder);
     }
+    // The cache never changes the results; what went wrong with it is said even when quiet.
+    for (const QString& warning : result.cacheWarnings)
+        message(QStringLiteral("Warning: ") + warning);
     if (options.quiet)
         return;
     const OutcomeCounts& counts = result.outcomes;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built main window: its form, initial state, flags and language-change handling.
 
+#include "analysis/readingcache.h"
 #include "ui/mainwindow.h"
 #include "ui/sharebardelegate.h"
 
@@ -210,7 +211,12 @@ void TestMainWindowForm::texts_data()
                                     << "Excludes the specified model";
     QTest::newRow("btnStart") << "text"
                               << "&Start"
-                              << "Starts analyzing the pictures";
+                              << "Starts analyzing the pictures. What is read from each file is "
+                                 "kept in a reading cache ("
+                                     + QDir::toNativeSeparators(ReadingCache::defaultPath()) +
+                                     "), so that the next analysis of unchanged files takes "
+                                     "seconds; a changed file is read again, and the results "
+                                     "are the same as without the cache.";
     QTest::newRow("progressBar") << "format"
                                  << "%p%"
                                  << "Displays the progress of analyzing pictures";

@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "analysis/analysisrequest.h"
+#include "analysis/readingcache.h"
 #include "analysis/analysisresult.h"
 #include "analysis/entryreader.h"
 #include "analysis/numberformat.h"
@@ -62,6 +63,7 @@ MainWindow::MainWindow(QWidget* parent)
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
+    setStartButtonStops(false);
     // Enter in the folder field starts the analysis, as Start would (never stops one).
     connect(ui->txtFolderName, &QLineEdit::returnPressed, this, [this] {
         if (!reader)
@@ -259,6 +261,7 @@ void MainWindow::on_btnStart_clicked()
     request.modelText = ui->txtModel->text();
     request.exceptModel = ui->chkExceptModel->isChecked();
     request.jobs = readingJobs();
+    request.cacheFile = ReadingCache::defaultPath();
     countingOptions->applyTo(&request);
 
     // The walk runs on the worker too, so a slow or huge folder never freezes the window;
@@ -300,11 +303,19 @@ void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
     dialog.exec();
 }
 
+QString MainWindow::startWhatsThis()
+{
+    return tr("Starts analyzing the pictures. What is read from each file is kept in a "
+              "reading cache (%1), so that the next analysis of unchanged files takes "
+              "seconds; a changed file is read again, and the results are the same as "
+              "without the cache.")
+        .arg(QDir::toNativeSeparators(ReadingCache::defaultPath()));
+}
+
 void MainWindow::setStartButtonStops(bool stops)
 {
     ui->btnStart->setText(stops ? tr("&Stop") : tr("&Start"));
-    ui->btnStart->setWhatsThis(stops ? tr("Stops the analysis")
-                                     : tr("Starts analyzing the pictures"));
+    ui->btnStart->setWhatsThis(stops ? tr("Stops the analysis") : startWhatsThis());
 }
 
 void MainWindow::progressTimer_timeout()
@@ -376,6 +387,11 @@ void MainWindow::showOutcomes()
     if (!results->unlistedFolders.isEmpty())
         text +=
             tr("; %n folder(s) could not be read", nullptr, int(results->unlistedFolders.size()));
+    // The cache never changes what is counted, but a user should know it was not used.
+    for (const QString& warning : results->cacheWarnings) {
+        text += QStringLiteral("; ") + warning;
+        qWarning("%s", qUtf8Printable(warning));
+    }
     lblOutcome->setText(text);
     lblOutcome->setToolTip(results->unlistedFolders.join(QLatin1Char('\n')));
 }

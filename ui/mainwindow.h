@@ -63,6 +63,8 @@ private:
     void showRowPictures(StatKind kind, QTreeWidgetItem* item);
     // Shows Start as "Stop" while an analysis runs, and back.
     void setStartButtonStops(bool stops);
+    // Start's What's This: what it does, and the reading cache it uses.
+    static QString startWhatsThis();
     // Stops a running worker and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 
