@@ -371,10 +371,11 @@ void ReadingCache::failed(int code, bool whileWriting)
     writing = false;
 }
 
-bool ReadingCache::stampOf(const QString& path, Stamp* stamp)
+bool ReadingCache::stampAt(int folder, const QString& name, Stamp* stamp)
 {
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstatat(folder, QFile::encodeName(name).constData(), &info, 0) != 0 ||
+        !S_ISREG(info.st_mode))
         return false;
     stamp->size = qint64(info.st_size);
     stamp->modified = qint64(info.st_mtim.tv_sec) * 1000000000 + qint64(info.st_mtim.tv_nsec);
@@ -482,38 +483,62 @@ void ReadingCache::lookUp(const QString& canonical, const QStringList& names, co
 bool ReadingCache::read(const QStringList& files, int first, int last,
                         std::vector<PictureReading>* readings, const std::function<bool()>& abandon)
 {
-    const int count = last - first;
-    readings->assign(size_t(std::max(count, 0)), PictureReading());
-    std::vector<Stamp> stamps(size_t(std::max(count, 0)));
+    const int count = std::max(last - first, 0);
+    readings->assign(size_t(count), PictureReading());
+    const size_t n = size_t(count);
+    std::vector<Stamp> stamps(n);
     std::vector<char> stamped(stamps.size(), 0);
     std::vector<char> hit(stamps.size(), 0);
     std::vector<QString> folders(stamps.size());
-    for (int i = 0; i < count; ++i) {
+
+    // The files of a folder come one after the other in the list: they are stamped through
+    // one handle on the folder, sparing the kernel the walk along the path, and looked up
+    // with one query.
+    struct Group
+    {
+        int begin;
+        int end;
+        QString folder;
+        QStringList names;
+    };
+    std::vector<Group> groups;
+    for (int i = 0; i < count;) {
+        Group group{i, i, folderOf(files[first + i]), {}};
+        for (; group.end < count && folderOf(files[first + group.end]) == group.folder;
+             ++group.end)
+            group.names.append(nameOf(files[first + group.end]));
+        i = group.end;
+        groups.push_back(std::move(group));
+    }
+    for (const Group& group : groups) {
         if (abandon())
             return false;
-        stamped[size_t(i)] = stampOf(files[first + i], &stamps[size_t(i)]);
+        const int folder = ::open(QFile::encodeName(group.folder).constData(),
+                                  O_PATH | O_DIRECTORY | O_CLOEXEC);
+        for (int k = group.begin; k < group.end; ++k) {
+            stamped[size_t(k)] =
+                folder >= 0 ? stampAt(folder, group.names[k - group.begin], &stamps[size_t(k)])
+                            : stampAt(AT_FDCWD, files[first + k], &stamps[size_t(k)]);
+        }
+        if (folder >= 0)
+            ::close(folder);
     }
     {
         std::lock_guard<std::mutex> lock(mutex);
-        // The files of a folder come one after the other in the list: one query for each run.
-        for (int i = 0; i < count;) {
-            const QString folder = folderOf(files[first + i]);
-            QStringList names;
-            int j = i;
-            for (; j < count && folderOf(files[first + j]) == folder; ++j)
-                names.append(nameOf(files[first + j]));
-            const QString canonical = canonicalFolder(folder);
+        for (const Group& group : groups) {
+            const int i = group.begin;
+            const int j = group.end;
+            const QString canonical = canonicalFolder(group.folder);
             for (int k = i; k < j; ++k)
                 folders[size_t(k)] = canonical;
-            lookUp(canonical, names, stamps.data() + i, stamped.data() + i, readings->data() + i,
-                   hit.data() + i);
+            lookUp(canonical, group.names, stamps.data() + i, stamped.data() + i,
+                   readings->data() + i, hit.data() + i);
             int found = 0;
             for (int k = i; k < j; ++k)
                 found += hit[size_t(k)];
             if (found)
                 present[canonical] += found;
             hitCount += found;
-            i = j;
         }
     }
     std::vector<Pending> fresh;

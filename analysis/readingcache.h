@@ -88,7 +88,8 @@ private:
     ReadingCache(const QString& path, sqlite3* db);
     SetUp setUp(QString* error);
     bool prepare();
-    static bool stampOf(const QString& path, Stamp* stamp);
+    // The stamp of the file name in the folder open as the descriptor folder (links followed).
+    static bool stampAt(int folder, const QString& name, Stamp* stamp);
     // The canonical path of a folder as the walk names it, resolved once. Under the lock.
     QString canonicalFolder(const QString& walkFolder);
     // The database id of a canonical folder, -1 when it has no entries. Under the lock.

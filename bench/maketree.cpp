@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Writes the benchmark's synthetic picture tree: bench-maketree FOLDER FILES [bmff].
+// Writes the benchmark's synthetic picture tree: bench-maketree FOLDER FILES [bmff|camera].
 // A few hundred distinct pictures are made once in memory and written under many names.
 // With "bmff" the JPEGs become HEIC files and the TIFF-based ones CR3 files, for the
-// throughput of ISO base media files beside the classic formats.
+// throughput of ISO base media files beside the classic formats. With "camera" every
+// picture carries what a camera writes besides the tags we read: some fifty further Exif
+// and GPS tags and, for the Canon and Nikon bodies, a maker note of a few kilobytes, so
+// that reading a file costs about what reading a camera's file costs.
 
 #include "testpictures.h"
 
@@ -68,13 +71,120 @@ QList<Tag> variedTags(int i)
     return tags;
 }
 
+// Space-separated numbers, as Exiv2 reads an array from text.
+QString numbers(int count, int seed)
+{
+    QStringList list;
+    for (int k = 0; k < count; ++k)
+        list << QString::number((seed * 31 + k * 7) % 1000);
+    return list.join(QLatin1Char(' '));
+}
+
+QList<Tag> cameraTags(int i)
+{
+    QList<Tag> tags = variedTags(i);
+    const Camera& camera = pick(cameras, i);
+    const auto add = [&tags](const char* key, const QString& text) {
+        tags.append(Tag::textTag(QString::fromLatin1(key), text));
+    };
+    const QString date = QStringLiteral("20%1:%2:%3 %4:%5:%6")
+                             .arg(10 + i % 15, 2, 10, QLatin1Char('0'))
+                             .arg(1 + i % 12, 2, 10, QLatin1Char('0'))
+                             .arg(1 + i % 28, 2, 10, QLatin1Char('0'))
+                             .arg(i % 24, 2, 10, QLatin1Char('0'))
+                             .arg(i % 60, 2, 10, QLatin1Char('0'))
+                             .arg(i * 7 % 60, 2, 10, QLatin1Char('0'));
+    add("Exif.Image.Orientation", QStringLiteral("1"));
+    add("Exif.Image.XResolution", QStringLiteral("72/1"));
+    add("Exif.Image.YResolution", QStringLiteral("72/1"));
+    add("Exif.Image.ResolutionUnit", QStringLiteral("2"));
+    add("Exif.Image.Software", QStringLiteral("Firmware Version 1.2.%1").arg(i % 9));
+    add("Exif.Image.DateTime", date);
+    add("Exif.Image.Artist", QStringLiteral("Photographer %1").arg(i % 5));
+    add("Exif.Image.Copyright", QStringLiteral("Copyright (c) the photographer"));
+    add("Exif.Image.YCbCrPositioning", QStringLiteral("2"));
+    add("Exif.Photo.ExposureProgram", QString::number(1 + i % 4));
+    add("Exif.Photo.SensitivityType", QStringLiteral("2"));
+    add("Exif.Photo.RecommendedExposureIndex", QStringLiteral("200"));
+    add("Exif.Photo.ExifVersion", QStringLiteral("48 50 51 48"));
+    add("Exif.Photo.DateTimeOriginal", date);
+    add("Exif.Photo.DateTimeDigitized", date);
+    add("Exif.Photo.OffsetTime", QStringLiteral("+01:00"));
+    add("Exif.Photo.OffsetTimeOriginal", QStringLiteral("+01:00"));
+    add("Exif.Photo.ComponentsConfiguration", QStringLiteral("1 2 3 0"));
+    add("Exif.Photo.ShutterSpeedValue", QStringLiteral("%1/1").arg(6 + i % 6));
+    add("Exif.Photo.ApertureValue", QStringLiteral("%1/10").arg(30 + i % 30));
+    add("Exif.Photo.ExposureBiasValue", QStringLiteral("%1/3").arg(i % 7 - 3));
+    add("Exif.Photo.MaxApertureValue", QStringLiteral("3/1"));
+    add("Exif.Photo.MeteringMode", QStringLiteral("5"));
+    add("Exif.Photo.Flash", QStringLiteral("16"));
+    add("Exif.Photo.UserComment", QStringLiteral("charset=Ascii ") + QString(200, QLatin1Char(' ')));
+    add("Exif.Photo.SubSecTime", QString::number(i % 100));
+    add("Exif.Photo.SubSecTimeOriginal", QString::number(i % 100));
+    add("Exif.Photo.SubSecTimeDigitized", QString::number(i % 100));
+    add("Exif.Photo.FlashpixVersion", QStringLiteral("48 49 48 48"));
+    add("Exif.Photo.ColorSpace", QStringLiteral("1"));
+    add("Exif.Photo.PixelXDimension", QStringLiteral("6000"));
+    add("Exif.Photo.PixelYDimension", QStringLiteral("4000"));
+    add("Exif.Photo.FocalPlaneXResolution", QStringLiteral("6000000/1439"));
+    add("Exif.Photo.FocalPlaneYResolution", QStringLiteral("4000000/959"));
+    add("Exif.Photo.FocalPlaneResolutionUnit", QStringLiteral("2"));
+    add("Exif.Photo.CustomRendered", QStringLiteral("0"));
+    add("Exif.Photo.ExposureMode", QStringLiteral("0"));
+    add("Exif.Photo.WhiteBalance", QStringLiteral("0"));
+    add("Exif.Photo.SceneCaptureType", QStringLiteral("0"));
+    add("Exif.Photo.BodySerialNumber", QStringLiteral("0%1").arg(123456789 + i % 8));
+    add("Exif.Photo.LensSpecification", QStringLiteral("24/1 105/1 4/1 4/1"));
+    add("Exif.Photo.LensModel", QStringLiteral("EF24-105mm f/4L IS USM"));
+    add("Exif.Photo.LensSerialNumber", QStringLiteral("0000%1").arg(4711 + i % 3));
+    add("Exif.GPSInfo.GPSVersionID", QStringLiteral("2 3 0 0"));
+    add("Exif.GPSInfo.GPSLatitudeRef", QStringLiteral("N"));
+    add("Exif.GPSInfo.GPSLatitude", QStringLiteral("48/1 51/1 %1/100").arg(i % 6000));
+    add("Exif.GPSInfo.GPSLongitudeRef", QStringLiteral("E"));
+    add("Exif.GPSInfo.GPSLongitude", QStringLiteral("2/1 21/1 %1/100").arg(i % 6000));
+    add("Exif.GPSInfo.GPSAltitudeRef", QStringLiteral("0"));
+    add("Exif.GPSInfo.GPSAltitude", QStringLiteral("%1/10").arg(350 + i % 100));
+    add("Exif.GPSInfo.GPSTimeStamp", QStringLiteral("12/1 30/1 %1/1").arg(i % 60));
+    add("Exif.GPSInfo.GPSMapDatum", QStringLiteral("WGS-84"));
+    add("Exif.GPSInfo.GPSDateStamp", date.left(10));
+    if (QByteArray(camera.make) == "Canon") {
+        add("Exif.Canon.CameraSettings", numbers(49, i));
+        add("Exif.Canon.FocalLength", numbers(4, i));
+        add("Exif.Canon.ShotInfo", numbers(34, i));
+        add("Exif.Canon.ImageType", QStringLiteral("Canon EOS IMAGE FILE"));
+        add("Exif.Canon.FirmwareVersion", QStringLiteral("Firmware Version 1.2.%1").arg(i % 9));
+        add("Exif.Canon.OwnerName", QStringLiteral("Photographer %1").arg(i % 5));
+        add("Exif.Canon.ModelID", QStringLiteral("2147484293"));
+        add("Exif.Canon.AFInfo", numbers(48, i));
+        add("Exif.Canon.ColorData", numbers(1273, i));
+        add("Exif.Canon.SensorInfo", numbers(17, i));
+        add("Exif.Canon.ProcessingInfo", numbers(14, i));
+        add("Exif.Canon.ColorSpace", QStringLiteral("1"));
+        add("Exif.Canon.ColorBalance", numbers(60, i));
+    } else if (QByteArray(camera.make).startsWith("NIKON")) {
+        add("Exif.Nikon3.Version", QStringLiteral("48 50 49 48"));
+        add("Exif.Nikon3.ISOSpeed", QStringLiteral("0 200"));
+        add("Exif.Nikon3.Quality", QStringLiteral("RAW"));
+        add("Exif.Nikon3.WhiteBalance", QStringLiteral("AUTO"));
+        add("Exif.Nikon3.Focus", QStringLiteral("AF-S"));
+        add("Exif.Nikon3.WB_RBLevels", QStringLiteral("2/1 3/2 1/1 1/1"));
+        add("Exif.Nikon3.ActiveDLighting", QStringLiteral("65535"));
+        add("Exif.Nikon3.ShutterCount", QString::number(10000 + i));
+        add("Exif.Nikon3.ColorBalance", numbers(1200, i));
+        add("Exif.Nikon3.ImageBoundary", QStringLiteral("0 0 6000 4000"));
+        add("Exif.Nikon3.ToneComp", QStringLiteral("AUTO"));
+    }
+    return tags;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     const bool bmff = argc == 4 && std::string(argv[3]) == "bmff";
-    if ((argc != 3 && !bmff) || std::atoi(argv[2]) <= 0) {
-        std::fprintf(stderr, "usage: %s FOLDER FILES [bmff]\n", argv[0]);
+    const bool likeCameras = argc == 4 && std::string(argv[3]) == "camera";
+    if ((argc != 3 && !bmff && !likeCameras) || std::atoi(argv[2]) <= 0) {
+        std::fprintf(stderr, "usage: %s FOLDER FILES [bmff|camera]\n", argv[0]);
         return 2;
     }
     const QString root = QString::fromLocal8Bit(argv[1]);
@@ -82,8 +192,9 @@ int main(int argc, char* argv[])
     QList<QByteArray> jpegs;
     QList<QByteArray> tiffs;
     for (int i = 0; i < distinct; ++i) {
-        jpegs.append(pictureBytes(bmff ? Format::Heif : Format::Jpeg, variedTags(i)));
-        tiffs.append(pictureBytes(bmff ? Format::Cr3 : Format::Tiff, variedTags(i)));
+        const QList<Tag> tags = likeCameras ? cameraTags(i) : variedTags(i);
+        jpegs.append(pictureBytes(bmff ? Format::Heif : Format::Jpeg, tags));
+        tiffs.append(pictureBytes(bmff ? Format::Cr3 : Format::Tiff, tags));
         if (jpegs.last().isEmpty() || tiffs.last().isEmpty()) {
             std::fprintf(stderr, "could not make picture %d\n", i);
             return 1;
