@@ -504,8 +504,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
     std::vector<Group> groups;
     for (int i = 0; i < count;) {
         Group group{i, i, folderOf(files[first + i]), {}};
-        for (; group.end < count && folderOf(files[first + group.end]) == group.folder;
-             ++group.end)
+        for (; group.end < count && folderOf(files[first + group.end]) == group.folder; ++group.end)
             group.names.append(nameOf(files[first + group.end]));
         i = group.end;
         groups.push_back(std::move(group));
@@ -513,8 +512,8 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
     for (const Group& group : groups) {
         if (abandon())
             return false;
-        const int folder = ::open(QFile::encodeName(group.folder).constData(),
-                                  O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int folder =
+            ::open(QFile::encodeName(group.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (int k = group.begin; k < group.end; ++k) {
             stamped[size_t(k)] =
                 folder >= 0 ? stampAt(folder, group.names[k - group.begin], &stamps[size_t(k)])

@@ -118,7 +118,8 @@ QList<Tag> cameraTags(int i)
     add("Exif.Photo.MaxApertureValue", QStringLiteral("3/1"));
     add("Exif.Photo.MeteringMode", QStringLiteral("5"));
     add("Exif.Photo.Flash", QStringLiteral("16"));
-    add("Exif.Photo.UserComment", QStringLiteral("charset=Ascii ") + QString(200, QLatin1Char(' ')));
+    add("Exif.Photo.UserComment",
+        QStringLiteral("charset=Ascii ") + QString(200, QLatin1Char(' ')));
     add("Exif.Photo.SubSecTime", QString::number(i % 100));
     add("Exif.Photo.SubSecTimeOriginal", QString::number(i % 100));
     add("Exif.Photo.SubSecTimeDigitized", QString::number(i % 100));

@@ -139,8 +139,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     }
     // A second --make would silently replace the first: refuse it rather than guess.
     for (const QCommandLineOption* option :
-         {&make, &model, &tsv, &html, &page, &csv, &json, &jobs, &takenFrom, &takenUntil,
-          &cache}) {
+         {&make, &model, &tsv, &html, &page, &csv, &json, &jobs, &takenFrom, &takenUntil, &cache}) {
         if (parser.values(*option).size() > 1) {
             const QString name = QStringLiteral("--") + option->names().constFirst();
             *text = usageError(name + QStringLiteral(" can be given only once") +

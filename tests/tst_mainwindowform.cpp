@@ -212,8 +212,8 @@ void TestMainWindowForm::texts_data()
     QTest::newRow("btnStart") << "text"
                               << "&Start"
                               << "Starts analyzing the pictures. What is read from each file is "
-                                 "kept in a reading cache ("
-                                     + QDir::toNativeSeparators(ReadingCache::defaultPath()) +
+                                 "kept in a reading cache (" +
+                                     QDir::toNativeSeparators(ReadingCache::defaultPath()) +
                                      "), so that the next analysis of unchanged files takes "
                                      "seconds; a changed file is read again, and the results "
                                      "are the same as without the cache.";

@@ -3,11 +3,11 @@
 #include "ui_mainwindow.h"
 
 #include "analysis/analysisrequest.h"
-#include "analysis/readingcache.h"
 #include "analysis/analysisresult.h"
 #include "analysis/entryreader.h"
 #include "analysis/numberformat.h"
 #include "analysis/orderedanalysis.h"
+#include "analysis/readingcache.h"
 #include "analysis/stattable.h"
 #include "export/exportcontext.h"
 #include "export/exporter.h"

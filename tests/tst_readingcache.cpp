@@ -1,0 +1,349 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The reading cache through lenstally-report: the same results with it, without it and from
+// it; files changed, removed, and caches that are damaged, newer, read-only or shared.
+#include "testpictures.h"
+
+#include <QtTest>
+
+#include <sqlite3.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+using namespace testpictures;
+
+namespace {
+
+const QString reportPath = QStringLiteral(LENSTALLY_REPORT_PATH);
+
+struct Run
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+    QByteArray json;
+};
+
+QProcess* startReport(const QStringList& arguments, const QString& json)
+{
+    auto* process = new QProcess;
+    QStringList command = arguments + QStringList{"--json", json};
+    QString program = reportPath;
+    // root may write any file: the read-only cache is tried as nobody.
+    if (::geteuid() == 0 && arguments.contains("--as-nobody")) {
+        command.removeAll("--as-nobody");
+        command.prepend(program);
+        command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+        program = "setpriv";
+    }
+    command.removeAll("--as-nobody");
+    process->start(program, command);
+    return process;
+}
+
+Run finish(QProcess* process, const QString& json)
+{
+    Run run;
+    if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit) {
+        run.status = process->exitCode();
+        run.out = process->readAllStandardOutput();
+        run.err = process->readAllStandardError();
+        QFile file(json);
+        if (file.open(QIODevice::ReadOnly))
+            run.json = file.readAll();
+    }
+    delete process;
+    return run;
+}
+
+Run report(const QStringList& arguments, const QString& json)
+{
+    return finish(startReport(arguments, json), json);
+}
+
+QList<Tag> shot(const QString& make, const QString& model, const QString& iso, const QString& date)
+{
+    QList<Tag> tags = withTag(typicalTags(make, model), "Exif.Photo.ISOSpeedRatings",
+                              Tag::textTag("Exif.Photo.ISOSpeedRatings", iso));
+    tags << Tag::textTag("Exif.Photo.DateTimeOriginal", date)
+         << Tag::textTag("Exif.Photo.LensModel", "EF 50mm f/1.8");
+    return tags;
+}
+
+// Every outcome: counted in three formats, a RAW+JPEG pair, a focal-plane-only picture,
+// no usable data, no picture at all, a damaged TIFF, dates inside and outside a range.
+bool writeLibrary(const QString& root)
+{
+    QDir().mkpath(root + "/a/b");
+    QList<Tag> plane = withoutTag(shot("Acme", "Z1", "100", "2021:05:05 10:00:00"),
+                                  "Exif.Photo.FocalLengthIn35mmFilm");
+    plane << Tag::textTag("Exif.Photo.FocalPlaneXResolution", "492800/236")
+          << Tag::textTag("Exif.Photo.FocalPlaneResolutionUnit", "3")
+          << Tag::textTag("Exif.Photo.PixelXDimension", "4928")
+          << Tag::textTag("Exif.Photo.PixelYDimension", "3264");
+    QByteArray damaged = pictureBytes(Format::Tiff, shot("Canon", "Canon EOS 7D", "800", ""));
+    damaged.chop(damaged.size() / 3);
+    return writePicture(root + "/IMG_1.JPG", Format::Jpeg,
+                        shot("Canon", "Canon EOS 7D", "200", "2022:01:02 03:04:05")) &&
+           writePicture(root + "/IMG_1.CR2", Format::Tiff,
+                        shot("Canon", "Canon EOS 7D", "200", "2022:01:02 03:04:05")) &&
+           writePicture(root + "/a/DSC_1.nef", Format::Tiff,
+                        shot("NIKON CORPORATION", "NIKON D750", "400", "2019:07:08 09:10:11")) &&
+           writePicture(root + "/a/plane.jpg", Format::Jpeg, plane) &&
+           writePicture(root + "/a/b/dark.tif", Format::Tiff,
+                        withoutTag(typicalTags(), "Exif.Photo.ExposureTime")) &&
+           writeBytes(root + "/a/b/notes.jpg", "not a picture") &&
+           writeBytes(root + "/a/b/cut.tif", damaged) &&
+           writePicture(root + "/a/b/IMG_9.heic", Format::Heif,
+                        shot("Apple", "iPhone 15", "50", "2024:12:24 18:00:00"));
+}
+
+QStringList options()
+{
+    return {"--jpeg", "--tiff", "--raw", "--heif"};
+}
+
+QByteArray whole(const Run& run)
+{
+    return run.out + "\n--\n" + run.err + "\n--\n" + run.json;
+}
+
+qint64 entries(const QString& cache, const QString& where = QString())
+{
+    sqlite3* db = nullptr;
+    qint64 count = -1;
+    if (sqlite3_open_v2(QFile::encodeName(cache).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        const QByteArray sql = "SELECT count(*) FROM files" +
+                               (where.isEmpty() ? QByteArray() : " WHERE " + where.toUtf8());
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            count = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return count;
+}
+
+bool setModified(const QString& path, time_t seconds)
+{
+    struct utimbuf times
+    {
+        seconds, seconds
+    };
+    return ::utime(QFile::encodeName(path).constData(), &times) == 0;
+}
+
+time_t modified(const QString& path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mtime : 0;
+}
+
+} // namespace
+
+class TestReadingCache : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void sameResultsWithoutWithAndFromTheCache_data();
+    void sameResultsWithoutWithAndFromTheCache();
+    void changedFileIsReadAgainUnchangedIsNot();
+    void removedFilesAndFoldersArePruned();
+    void unusableCacheIsSetAsideWithOneWarning_data();
+    void unusableCacheIsSetAsideWithOneWarning();
+    void readOnlyCacheIsLeftAlone();
+    void twoReportsShareOneCache();
+
+private:
+    QTemporaryDir dir;
+    QString library;
+    QString cache;
+    QString json;
+};
+
+void TestReadingCache::init()
+{
+    QVERIFY(dir.isValid());
+    library = dir.filePath(QString("library-%1").arg(QTest::currentTestFunction()));
+    cache = dir.filePath(QString("%1-%2.sqlite")
+                             .arg(QTest::currentTestFunction(), QTest::currentDataTag())
+                             .replace(' ', '-'));
+    json = dir.filePath("out.json");
+    if (!QFileInfo::exists(library))
+        QVERIFY(writeLibrary(library));
+}
+
+void TestReadingCache::sameResultsWithoutWithAndFromTheCache_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("plain") << QStringList();
+    QTest::newRow("make filter") << QStringList{"--make", "canon;nikon", "--verbose"};
+    QTest::newRow("model except") << QStringList{"--model", "7D", "--except-model"};
+    QTest::newRow("counting options")
+        << QStringList{"--pairs-once",  "--estimate-35mm", "--taken-from", "2020-01-01",
+                       "--taken-until", "2023-12-31",      "--by-value"};
+}
+
+void TestReadingCache::sameResultsWithoutWithAndFromTheCache()
+{
+    QFETCH(QStringList, arguments);
+    const QStringList run = QStringList{library} + options() + arguments;
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    QCOMPARE(plain.status, 0);
+    QVERIFY(!QFileInfo::exists(cache));
+    const Run first = report(run + QStringList{"--cache", cache}, json);
+    const Run second = report(run + QStringList{"--cache", cache}, json);
+    QCOMPARE(whole(first), whole(plain));
+    QCOMPARE(whole(second), whole(plain));
+    // Every file is kept, the unreadable ones too.
+    QCOMPARE(entries(cache), 8);
+}
+
+void TestReadingCache::changedFileIsReadAgainUnchangedIsNot()
+{
+    const QString picture = library + "/IMG_1.JPG";
+    const time_t was = modified(picture);
+    QVERIFY(report({library, "--jpeg", "--no-raw", "--cache", cache}, json).out.contains("200 "));
+    // Same size, one second later: read again.
+    // Written in place: the same inode.
+    QVERIFY(writeBytes(picture, pictureBytes(Format::Jpeg, shot("Canon", "Canon EOS 7D", "400",
+                                                                "2022:01:02 03:04:05"))));
+    QVERIFY(setModified(picture, was + 1));
+    Run run = report({library, "--jpeg", "--no-raw", "--cache", cache}, json);
+    QVERIFY2(run.out.contains("400 ") && !run.out.contains("200 "), run.out.constData());
+    // Same size, same inode, same time: the cache answers, and so still says 400.
+    QVERIFY(writeBytes(picture, pictureBytes(Format::Jpeg, shot("Canon", "Canon EOS 7D", "800",
+                                                                "2022:01:02 03:04:05"))));
+    QVERIFY(setModified(picture, was + 1));
+    run = report({library, "--jpeg", "--no-raw", "--cache", cache}, json);
+    QVERIFY2(run.out.contains("400 ") && !run.out.contains("800 "), run.out.constData());
+    // Permissions count as a change: an unreadable file must not be counted from the cache.
+    QVERIFY(QFile::setPermissions(picture, QFile::WriteOwner));
+    if (::geteuid() != 0) {
+        run = report({library, "--jpeg", "--no-raw", "--cache", cache}, json);
+        QVERIFY2(run.err.contains("0 counted"), run.err.constData());
+    }
+    QVERIFY(QFile::setPermissions(picture, QFile::ReadOwner | QFile::WriteOwner));
+    run = report({library, "--jpeg", "--no-raw", "--cache", cache}, json);
+    QVERIFY2(run.out.contains("800 "), run.out.constData());
+}
+
+void TestReadingCache::removedFilesAndFoldersArePruned()
+{
+    QVERIFY(QDir().mkpath(library + "/gone"));
+    QVERIFY(writePicture(library + "/gone/x.jpg", Format::Jpeg, typicalTags()));
+    QVERIFY(report(QStringList{library, "--cache", cache} + options(), json).status == 0);
+    QCOMPARE(entries(cache), 9);
+    // A listing of other formats does not prune the files it did not look for.
+    QVERIFY(QFile::remove(library + "/IMG_1.CR2"));
+    QVERIFY(report({library, "--jpeg", "--no-raw", "--cache", cache}, json).status == 0);
+    QCOMPARE(entries(cache, "name = 'IMG_1.CR2'"), 1);
+    QVERIFY(QFile::remove(library + "/a/plane.jpg"));
+    QVERIFY(QDir(library + "/gone").removeRecursively());
+    QVERIFY(report(QStringList{library, "--cache", cache} + options(), json).status == 0);
+    QCOMPARE(entries(cache, "name IN ('plane.jpg', 'x.jpg', 'IMG_1.CR2')"), 0);
+    QCOMPARE(entries(cache), 6);
+}
+
+void TestReadingCache::unusableCacheIsSetAsideWithOneWarning_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("not a database") << "garbage"
+                                    << "is damaged";
+    QTest::newRow("truncated") << "truncated"
+                               << "is damaged";
+    QTest::newRow("future schema") << "future"
+                                   << "comes from a newer version of Lenstally";
+}
+
+void TestReadingCache::unusableCacheIsSetAsideWithOneWarning()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, warning);
+    const QStringList run = QStringList{library} + options();
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    if (kind == "garbage") {
+        QVERIFY(writeBytes(cache, QByteArray(8192, 'x')));
+    } else {
+        QCOMPARE(report(run + QStringList{"--cache", cache}, json).status, 0);
+        sqlite3* db = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(cache).constData(), &db), SQLITE_OK);
+        if (kind == "future")
+            QCOMPARE(sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        else // every row in one page beyond the first two, then that page cut off
+            QCOMPARE(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+        sqlite3_close(db);
+        if (kind == "truncated")
+            QVERIFY(::truncate(QFile::encodeName(cache).constData(), 2 * 4096) == 0);
+    }
+    const Run damaged = report(run + QStringList{"--cache", cache}, json);
+    QCOMPARE(damaged.status, 0);
+    QCOMPARE(damaged.out, plain.out);
+    QCOMPARE(damaged.json, plain.json);
+    QCOMPARE(damaged.err.count("Warning: "), 1);
+    QVERIFY2(damaged.err.contains(warning.toUtf8()), damaged.err.constData());
+    const QStringList aside =
+        QDir(dir.path()).entryList({QFileInfo(cache).fileName() + ".set-aside-*"});
+    QCOMPARE(aside.size(), 1);
+    // The next run builds a new cache without a word.
+    const Run next = report(run + QStringList{"--cache", cache}, json);
+    QCOMPARE(whole(next), whole(plain));
+    QCOMPARE(entries(cache), 8);
+}
+
+void TestReadingCache::readOnlyCacheIsLeftAlone()
+{
+    const QStringList run = QStringList{library} + options();
+    QCOMPARE(report(run + QStringList{"--cache", cache}, json).status, 0);
+    QVERIFY(QFile::remove(library + "/a/plane.jpg"));
+    QVERIFY(QFile::setPermissions(cache, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther |
+                                          QFile::ReadOther | QFile::ExeGroup | QFile::ReadGroup);
+    QFile before(cache);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray bytes = before.readAll();
+    // Somewhere nobody may write the export.
+    const QString out = QDir::temp().filePath(QString("lenstally-ro-%1.json").arg(getpid()));
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    const Run readOnly = report(run + QStringList{"--cache", cache, "--as-nobody"}, out);
+    QFile::remove(out);
+    QCOMPARE(readOnly.status, 0);
+    QCOMPARE(readOnly.out, plain.out);
+    QCOMPARE(readOnly.err.count("Warning: "), 1);
+    QVERIFY2(readOnly.err.contains("is read-only"), readOnly.err.constData());
+    QFile after(cache);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bytes);
+}
+
+void TestReadingCache::twoReportsShareOneCache()
+{
+    // Enough files that the two runs overlap.
+    QVERIFY(QDir().mkpath(library + "/many"));
+    for (int i = 0; i < 300; ++i) {
+        QVERIFY(writePicture(library + QString("/many/P%1.jpg").arg(i), Format::Jpeg,
+                             shot("Canon", "Canon EOS 7D", QString::number(100 + i % 7), "")));
+    }
+    const QStringList run = QStringList{library} + options();
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    const QString json2 = dir.filePath("out2.json");
+    QProcess* a = startReport(run + QStringList{"--cache", cache}, json);
+    QProcess* b = startReport(run + QStringList{"--cache", cache}, json2);
+    const Run first = finish(a, json);
+    const Run second = finish(b, json2);
+    QCOMPARE(whole(first), whole(plain));
+    QCOMPARE(whole(second), whole(plain));
+    QCOMPARE(entries(cache), 308);
+    QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+}
+
+QTEST_GUILESS_MAIN(TestReadingCache)
+#include "tst_readingcache.moc"
