@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -34,6 +35,10 @@ constexpr int kLookUpNames = 32;
 constexpr size_t kWriteAt = 4096;
 // How long a program waits for another one's write before it gives up.
 constexpr int kBusyMs = 10000;
+// A file modified this shortly before (or after) the run started may be modified again
+// within the same tick of a coarse clock (2 s on FAT) without its stamp changing: it is
+// read, but not kept. (Times far off, as from a camera's clock, are kept.)
+constexpr qint64 kSettledNs = 2'000'000'000;
 
 const char kColumns[] = "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
                         "plane35, aperture, iso, exposure, lens, date, messages, opening";
@@ -76,6 +81,20 @@ QString columnText(sqlite3_stmt* statement, int column)
 {
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
     return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
+}
+
+// A text column as a string shared with the last one it equalled: a library's files mostly
+// repeat their camera and lens, and sharing spares an allocation each.
+QString sharedText(sqlite3_stmt* statement, int column, ReadingCache::LastText* last)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    const int size = sqlite3_column_bytes(statement, column);
+    if (last->bytes.size() != size ||
+        std::memcmp(last->bytes.constData(), text, size_t(size)) != 0) {
+        last->bytes = QByteArray(text, size);
+        last->text = QString::fromUtf8(last->bytes);
+    }
+    return last->text;
 }
 
 QByteArray packMessages(const QStringList& messages)
@@ -134,7 +153,10 @@ QString ReadingCache::defaultPath()
            QStringLiteral("/lenstally/readings.sqlite");
 }
 
-ReadingCache::ReadingCache(const QString& path, sqlite3* db) : path(path), db(db) {}
+ReadingCache::ReadingCache(const QString& path, sqlite3* db)
+    : path(path), db(db), started(QDateTime::currentMSecsSinceEpoch() * 1'000'000)
+{
+}
 
 ReadingCache::~ReadingCache()
 {
@@ -433,16 +455,28 @@ void ReadingCache::lookUp(const QString& canonical, const QStringList& names, co
         sqlite3_reset(lookUpStatement);
         sqlite3_clear_bindings(lookUpStatement);
         sqlite3_bind_int64(lookUpStatement, 1, folder);
-        for (qsizetype i = from; i < to; ++i)
-            bindText(lookUpStatement, int(i - from) + 2, names[i]);
+        QByteArray encoded[kLookUpNames];
+        for (qsizetype i = from; i < to; ++i) {
+            encoded[i - from] = names[i].toUtf8();
+            sqlite3_bind_text(lookUpStatement, int(i - from) + 2, encoded[i - from].constData(),
+                              int(encoded[i - from].size()), SQLITE_STATIC);
+        }
         int code;
+        qsizetype after = 0; // rows mostly come in the order of the names: look there first
         while ((code = sqlite3_step(lookUpStatement)) == SQLITE_ROW) {
-            const QString name = columnText(lookUpStatement, 0);
-            qsizetype at = from;
-            while (at < to && names[at] != name)
-                ++at;
-            if (at == to || hit[at] || !stamped[at])
+            const auto* name = static_cast<const char*>(sqlite3_column_blob(lookUpStatement, 0));
+            const int size = sqlite3_column_bytes(lookUpStatement, 0);
+            const qsizetype count = to - from;
+            qsizetype at = -1;
+            for (qsizetype k = 0; k < count && at < 0; ++k) {
+                const qsizetype i = (after + k) % count;
+                if (encoded[i].size() == size &&
+                    std::memcmp(encoded[i].constData(), name, size_t(size)) == 0)
+                    at = from + i;
+            }
+            if (at < 0 || hit[at] || !stamped[at])
                 continue;
+            after = at - from + 1;
             const Stamp& stamp = stamps[at];
             if (sqlite3_column_int64(lookUpStatement, 1) != stamp.size ||
                 sqlite3_column_int64(lookUpStatement, 2) != stamp.modified ||
@@ -453,9 +487,9 @@ void ReadingCache::lookUp(const QString& canonical, const QStringList& names, co
             r = PictureReading();
             r.outcome = PictureOutcome(sqlite3_column_int(lookUpStatement, 5));
             r.makeRead = sqlite3_column_type(lookUpStatement, 6) != SQLITE_NULL;
-            r.makeTag = columnText(lookUpStatement, 6);
+            r.makeTag = sharedText(lookUpStatement, 6, &lastTexts[0]);
             r.modelRead = sqlite3_column_type(lookUpStatement, 7) != SQLITE_NULL;
-            r.modelTag = columnText(lookUpStatement, 7);
+            r.modelTag = sharedText(lookUpStatement, 7, &lastTexts[1]);
             nameCamera(&r);
             PictureValues& v = r.values;
             v.focalLength = float(sqlite3_column_double(lookUpStatement, 8));
@@ -464,7 +498,7 @@ void ReadingCache::lookUp(const QString& canonical, const QStringList& names, co
             v.aperture = float(sqlite3_column_double(lookUpStatement, 11));
             v.iso = float(sqlite3_column_double(lookUpStatement, 12));
             v.exposureTime = float(sqlite3_column_double(lookUpStatement, 13));
-            v.lens = columnText(lookUpStatement, 14);
+            v.lens = sharedText(lookUpStatement, 14, &lastTexts[2]);
             v.dateText = columnText(lookUpStatement, 15);
             v.messages = unpackMessages(sqlite3_column_blob(lookUpStatement, 16),
                                         sqlite3_column_bytes(lookUpStatement, 16));
@@ -549,7 +583,8 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         const QString& file = files[first + i];
         PictureReading& reading = (*readings)[size_t(i)];
         reading = readFile(file);
-        if (!stamped[size_t(i)] || folders[size_t(i)].isEmpty())
+        if (!stamped[size_t(i)] || folders[size_t(i)].isEmpty() ||
+            std::abs(stamps[size_t(i)].modified - started) < kSettledNs)
             continue;
         // A file that cannot even be opened may be readable next time: not kept.
         if (reading.outcome == PictureOutcome::Unreadable) {

@@ -55,6 +55,13 @@ public:
     // destructor closes it too. Nothing is read from or written to it afterwards.
     void close();
 
+    // The last text read from a column, kept to share it with the next equal one.
+    struct LastText
+    {
+        QByteArray bytes;
+        QString text;
+    };
+
     // What went wrong with the cache so far, each a line for the user.
     QStringList warnings() const;
 
@@ -119,9 +126,11 @@ private:
     QHash<QString, qint64> idOf;         // canonical folder -> id, or -1: none yet
     QHash<QString, int> present;         // canonical folder -> listed files now kept
     std::vector<Pending> pending;
+    LastText lastTexts[3]; // make, model, lens
     QStringList said;
     int hitCount = 0;
     int missCount = 0;
+    const qint64 started; // when the cache was opened, in ns since the epoch
 };
 
 #endif
