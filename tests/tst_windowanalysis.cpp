@@ -3,6 +3,7 @@
 // the folder walk, the filters, the twelve result trees, Browse, and closing the
 // window or pressing Close while the worker reads.
 
+#include "analysis/readingcache.h"
 #include "ui/mainwindow.h"
 
 #include "modalwidgets.h"
@@ -170,6 +171,7 @@ private slots:
     void stopShowsWhatWasCounted();
     void stopDuringTheWalk();
     void longNameLeavesCountsInSight();
+    void damagedCacheWarnsWithoutWideningTheWindow();
     void dropNamesTheFolder_data();
     void dropNamesTheFolder();
     void filters_data();
@@ -443,6 +445,27 @@ void TestWindowAnalysis::longNameLeavesCountsInSight()
         // The share column leaves its bar room to be seen.
         QVERIFY(tree->columnWidth(2) >= 2 * tree->fontMetrics().horizontalAdvance("100.00"));
     }
+}
+
+void TestWindowAnalysis::damagedCacheWarnsWithoutWideningTheWindow()
+{
+    // The tests' own cache folder (XDG_CACHE_HOME), damaged: its long path once made the
+    // outcome line push the window beyond the screen.
+    const QString cache = ReadingCache::defaultPath();
+    QVERIFY(QDir().mkpath(QFileInfo(cache).absolutePath()));
+    QVERIFY(writeBytes(cache, QByteArray(8192, 'x')));
+    const QString folder = dir.filePath(QStringLiteral("warned"));
+    QVERIFY(writeTyped(folder + "/a.jpg", "Acme", "Z1", "35/1"));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    const int width = window->width();
+    start(folder);
+    auto* outcome = widget<QLabel>("lblOutcome");
+    QVERIFY2(outcome->text().startsWith("1 files: 1 counted, ") &&
+                 outcome->text().contains("is damaged; it was set aside as "),
+             qPrintable(outcome->text()));
+    QVERIFY(outcome->toolTip().contains(cache));
+    QApplication::processEvents();
+    QCOMPARE(window->width(), width);
 }
 
 void TestWindowAnalysis::unknown35mm()

@@ -58,6 +58,9 @@ MainWindow::MainWindow(QWidget* parent)
            "time, or unreadable (not a picture, damaged, or not readable); with the counting "
            "options, also taken outside the dates or a second file of a shot counted once"));
     lblOutcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long line (a folder's path in a warning) is cut at the window's edge, whole in the
+    // tool tip, rather than widening the window beyond the screen.
+    lblOutcome->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->tabWidget), lblOutcome);
     // Below the folder and filter boxes, above Start.
     countingOptions = new CountingOptionsBox(ui->centralWidget);
@@ -393,7 +396,8 @@ void MainWindow::showOutcomes()
         qWarning("%s", qUtf8Printable(warning));
     }
     lblOutcome->setText(text);
-    lblOutcome->setToolTip(results->unlistedFolders.join(QLatin1Char('\n')));
+    lblOutcome->setToolTip(
+        (results->cacheWarnings + results->unlistedFolders).join(QLatin1Char('\n')));
 }
 
 namespace {
