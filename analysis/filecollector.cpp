@@ -205,17 +205,6 @@ void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStr
         gather(*sub, files, viaLink, unlisted, walked);
 }
 
-// The canonical path of a file, or "" when it cannot be resolved.
-QString canonical(const QString& path)
-{
-    char* resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
-    if (!resolved)
-        return QString();
-    const QString result = QFile::decodeName(resolved);
-    ::free(resolved);
-    return result;
-}
-
 // Drops every file whose canonical path an earlier one of the list has. Only files
 // reached through a link need resolving: the others lie below the root along folders
 // that are no links, so the root's canonical path and their own relative path name them.
@@ -223,13 +212,14 @@ void dropLinkedTwins(const QString& root, QStringList* files, const std::vector<
 {
     if (std::find(viaLink.begin(), viaLink.end(), char(1)) == viaLink.end())
         return;
-    const QString canonicalRoot = canonical(root.isEmpty() ? QStringLiteral("/") : root);
+    const QString canonicalRoot = canonicalPath(root.isEmpty() ? QStringLiteral("/") : root);
     QSet<QString> seen;
     QStringList kept;
     kept.reserve(files->size());
     for (qsizetype i = 0; i < files->size(); ++i) {
         const QString& path = files->at(i);
-        QString key = viaLink[size_t(i)] ? canonical(path) : canonicalRoot + path.mid(root.size());
+        QString key =
+            viaLink[size_t(i)] ? canonicalPath(path) : canonicalRoot + path.mid(root.size());
         if (key.isEmpty())
             key = path;
         if (seen.contains(key))
@@ -270,6 +260,20 @@ QString rootPath(const QString& folder)
 }
 
 } // namespace
+
+QString canonicalPath(const QString& path)
+{
+#if defined(Q_OS_UNIX)
+    char* resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
+    if (!resolved)
+        return QString();
+    const QString result = QFile::decodeName(resolved);
+    ::free(resolved);
+    return result;
+#else
+    return QFileInfo(path).canonicalFilePath();
+#endif
+}
 
 QString collectRoot(const QString& folder)
 {

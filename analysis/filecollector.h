@@ -32,6 +32,9 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
                          QStringList* unlisted = nullptr, const WalkWatch* watch = nullptr,
                          QStringList* walked = nullptr);
 
+// The path with every link, "." and ".." resolved, or "" when it cannot be resolved.
+QString canonicalPath(const QString& path);
+
 // The folder's path as collectFiles names it in its list and in unlisted.
 QString collectRoot(const QString& folder);
 

@@ -2,6 +2,7 @@
 #include "analysis/readingcache.h"
 
 #include "analysis/exifaccess.h"
+#include "analysis/filecollector.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -59,16 +60,6 @@ QString folderOf(const QString& path)
 QString nameOf(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString canonicalPath(const QString& path)
-{
-    char* resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
-    if (!resolved)
-        return QString();
-    const QString result = QFile::decodeName(resolved);
-    ::free(resolved);
-    return result;
 }
 
 void bindText(sqlite3_stmt* statement, int index, const QString& text)
