@@ -384,11 +384,10 @@ void ReadingCache::failed(int code, bool whileWriting)
     writing = false;
 }
 
-bool ReadingCache::stampAt(int folder, const QString& name, Stamp* stamp)
+bool ReadingCache::stampAt(int folder, const char* name, Stamp* stamp)
 {
     struct stat info;
-    if (::fstatat(folder, QFile::encodeName(name).constData(), &info, 0) != 0 ||
-        !S_ISREG(info.st_mode))
+    if (::fstatat(folder, name, &info, 0) != 0 || !S_ISREG(info.st_mode))
         return false;
     stamp->size = qint64(info.st_size);
     stamp->modified = qint64(info.st_mtim.tv_sec) * 1000000000 + qint64(info.st_mtim.tv_nsec);
@@ -433,37 +432,36 @@ qint64 ReadingCache::folderId(const QString& canonical, bool create)
     return id;
 }
 
-void ReadingCache::lookUp(const QString& canonical, const QStringList& names, const Stamp* stamps,
-                          const char* stamped, PictureReading* readings, char* hit)
+void ReadingCache::lookUp(const QString& canonical, const QByteArray* names, int count,
+                          const Stamp* stamps, const char* stamped, PictureReading* readings,
+                          char* hit)
 {
     if (!db || damaged || canonical.isEmpty())
         return;
     const qint64 folder = folderId(canonical, false);
     if (folder < 0)
         return;
-    for (qsizetype from = 0; from < names.size(); from += kLookUpNames) {
-        const qsizetype to = std::min(names.size(), from + kLookUpNames);
+    for (int from = 0; from < count; from += kLookUpNames) {
+        const int to = std::min(count, from + kLookUpNames);
         sqlite3_reset(lookUpStatement);
         sqlite3_clear_bindings(lookUpStatement);
         sqlite3_bind_int64(lookUpStatement, 1, folder);
-        QByteArray encoded[kLookUpNames];
-        for (qsizetype i = from; i < to; ++i) {
-            encoded[i - from] = names[i].toUtf8();
-            sqlite3_bind_text(lookUpStatement, int(i - from) + 2, encoded[i - from].constData(),
-                              int(encoded[i - from].size()), SQLITE_STATIC);
+        for (int i = from; i < to; ++i) {
+            sqlite3_bind_text(lookUpStatement, i - from + 2, names[i].constData(),
+                              int(names[i].size()), SQLITE_STATIC);
         }
         int code;
-        qsizetype after = 0; // rows mostly come in the order of the names: look there first
+        int after = 0; // rows mostly come in the order of the names: look there first
         while ((code = sqlite3_step(lookUpStatement)) == SQLITE_ROW) {
             const auto* name = static_cast<const char*>(sqlite3_column_blob(lookUpStatement, 0));
             const int size = sqlite3_column_bytes(lookUpStatement, 0);
-            const qsizetype count = to - from;
-            qsizetype at = -1;
-            for (qsizetype k = 0; k < count && at < 0; ++k) {
-                const qsizetype i = (after + k) % count;
-                if (encoded[i].size() == size &&
-                    std::memcmp(encoded[i].constData(), name, size_t(size)) == 0)
-                    at = from + i;
+            const int chunk = to - from;
+            int at = -1;
+            for (int k = 0; k < chunk && at < 0; ++k) {
+                const int i = from + (after + k) % chunk;
+                if (names[i].size() == size &&
+                    std::memcmp(names[i].constData(), name, size_t(size)) == 0)
+                    at = i;
             }
             if (at < 0 || hit[at] || !stamped[at])
                 continue;
@@ -518,19 +516,27 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
 
     // The files of a folder come one after the other in the list: they are stamped through
     // one handle on the folder, sparing the kernel the walk along the path, and looked up
-    // with one query.
+    // with one query. A name's bytes are the same for the file system and the database.
     struct Group
     {
         int begin;
         int end;
         QString folder;
-        QStringList names;
+        std::vector<QByteArray> names;
     };
     std::vector<Group> groups;
     for (int i = 0; i < count;) {
-        Group group{i, i, folderOf(files[first + i]), {}};
-        for (; group.end < count && folderOf(files[first + group.end]) == group.folder; ++group.end)
-            group.names.append(nameOf(files[first + group.end]));
+        const QString& path = files[first + i];
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        const QStringView folder = QStringView(path).left(slash);
+        Group group{i, i, folderOf(path), {}};
+        for (; group.end < count; ++group.end) {
+            const QString& next = files[first + group.end];
+            if (next.lastIndexOf(QLatin1Char('/')) != slash ||
+                QStringView(next).left(slash) != folder)
+                break;
+            group.names.push_back(QStringView(next).mid(slash + 1).toUtf8());
+        }
         i = group.end;
         groups.push_back(std::move(group));
     }
@@ -540,9 +546,11 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         const int folder =
             ::open(QFile::encodeName(group.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (int k = group.begin; k < group.end; ++k) {
+            const QByteArray& name = group.names[size_t(k - group.begin)];
             stamped[size_t(k)] =
-                folder >= 0 ? stampAt(folder, group.names[k - group.begin], &stamps[size_t(k)])
-                            : stampAt(AT_FDCWD, files[first + k], &stamps[size_t(k)]);
+                folder >= 0 ? stampAt(folder, name.constData(), &stamps[size_t(k)])
+                            : stampAt(AT_FDCWD, QFile::encodeName(files[first + k]).constData(),
+                                      &stamps[size_t(k)]);
         }
         if (folder >= 0)
             ::close(folder);
@@ -555,7 +563,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
             const QString canonical = canonicalFolder(group.folder);
             for (int k = i; k < j; ++k)
                 folders[size_t(k)] = canonical;
-            lookUp(canonical, group.names, stamps.data() + i, stamped.data() + i,
+            lookUp(canonical, group.names.data(), j - i, stamps.data() + i, stamped.data() + i,
                    readings->data() + i, hit.data() + i);
             int found = 0;
             for (int k = i; k < j; ++k)

@@ -96,13 +96,13 @@ private:
     SetUp setUp(QString* error);
     bool prepare();
     // The stamp of the file name in the folder open as the descriptor folder (links followed).
-    static bool stampAt(int folder, const QString& name, Stamp* stamp);
+    static bool stampAt(int folder, const char* name, Stamp* stamp);
     // The canonical path of a folder as the walk names it, resolved once. Under the lock.
     QString canonicalFolder(const QString& walkFolder);
     // The database id of a canonical folder, -1 when it has no entries. Under the lock.
     qint64 folderId(const QString& canonical, bool create);
     // Under the lock: looks up names[..] of one folder, filling the readings of the hits.
-    void lookUp(const QString& canonical, const QStringList& names, const Stamp* stamps,
+    void lookUp(const QString& canonical, const QByteArray* names, int count, const Stamp* stamps,
                 const char* stamped, PictureReading* readings, char* hit);
     void writePending(); // under the lock
     void prune(const QStringList& files, const QStringList& walkedFolders,
