@@ -4,6 +4,8 @@
 
 #include "reportoptions.h"
 
+#include "analysis/readingcache.h"
+
 #include <QtTest>
 
 class TestReportOptions : public QObject
@@ -73,6 +75,10 @@ void TestReportOptions::options_data()
         << QStringList{"r", "--quiet", "--tiff", "pics"} << "folder" << QVariant("pics");
     QTest::newRow("no folder is not a usage error")
         << QStringList{"r"} << "folder" << QVariant(QString());
+    QTest::newRow("the shared cache by default")
+        << f << "cache" << QVariant(ReadingCache::defaultPath());
+    QTest::newRow("--no-cache") << f + QStringList{"--no-cache"} << "cache" << QVariant(QString());
+    QTest::newRow("--cache") << f + QStringList{"--cache", "c.db"} << "cache" << QVariant("c.db");
 }
 
 static QVariant field(const ReportOptions& o, const QString& name)
@@ -95,6 +101,7 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"byValue", o.byValue},
         {"quiet", o.quiet},
         {"jobs", o.analysis.jobs},
+        {"cache", o.analysis.cacheFile},
         {"options",
          QStringLiteral("%1 %2 %3 %4")
              .arg(int(o.analysis.estimate35mm))
@@ -165,6 +172,12 @@ void TestReportOptions::refused_data()
     QTest::newRow("empty page name") << QStringList{"r", "a", "--page="} << "--page needs a file";
     QTest::newRow("empty JSON name")
         << QStringList{"r", "a", "--json", ""} << "--json needs a file";
+    QTest::newRow("--cache twice")
+        << QStringList{"r", "a", "--cache=x", "--cache=y"} << "--cache can be given only once";
+    QTest::newRow("--no-cache and --cache")
+        << QStringList{"r", "a", "--no-cache", "--cache", "x"} << "exclude each other";
+    QTest::newRow("empty cache name")
+        << QStringList{"r", "a", "--cache="} << "--cache needs a file";
 }
 
 void TestReportOptions::refused()
