@@ -62,8 +62,6 @@ void AnalysisResult::clear()
     unlistedFolders.clear();
     countedFiles.clear();
     cacheWarnings.clear();
-    cacheHits = 0;
-    cacheMisses = 0;
 }
 
 std::vector<int> AnalysisResult::filesOfRow(StatKind kind, int rowId) const

@@ -52,11 +52,8 @@ public:
     // Kept when asked for (EntryReader::keepPictures): the file-list index of each counted
     // picture, in the order the tables got them.
     std::vector<int> countedFiles;
-    // The reading cache: what went wrong with it, each a line for the user, and how many
-    // files it gave and how many were read.
+    // What went wrong with the reading cache, each a line for the user.
     QStringList cacheWarnings;
-    int cacheHits = 0;
-    int cacheMisses = 0;
     // The file-list indexes of the pictures counted in a table's row (by row id), when kept.
     std::vector<int> filesOfRow(StatKind kind, int rowId) const;
 

@@ -133,10 +133,6 @@ bool EntryReader::runWithCache()
             cache->flush();
         cache->close();
         warnings += cache->warnings();
-        if (result) {
-            result->cacheHits = cache->hits();
-            result->cacheMisses = cache->misses();
-        }
     }
     if (result)
         result->cacheWarnings = warnings;

@@ -74,20 +74,6 @@ QString columnText(sqlite3_stmt* statement, int column)
     return QString::fromUtf8(text, sqlite3_column_bytes(statement, column));
 }
 
-// A text column as a string shared with the last one it equalled: a library's files mostly
-// repeat their camera and lens, and sharing spares an allocation each.
-QString sharedText(sqlite3_stmt* statement, int column, ReadingCache::LastText* last)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    const int size = sqlite3_column_bytes(statement, column);
-    if (last->bytes.size() != size ||
-        std::memcmp(last->bytes.constData(), text, size_t(size)) != 0) {
-        last->bytes = QByteArray(text, size);
-        last->text = QString::fromUtf8(last->bytes);
-    }
-    return last->text;
-}
-
 QByteArray packMessages(const QStringList& messages)
 {
     QByteArray bytes;
@@ -142,6 +128,20 @@ QString ReadingCache::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            QStringLiteral("/lenstally/readings.sqlite");
+}
+
+// A text column as a string shared with the last one it equalled: a library's files mostly
+// repeat their camera and lens, and sharing spares an allocation each.
+QString ReadingCache::sharedText(sqlite3_stmt* statement, int column, LastText* last)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    const int size = sqlite3_column_bytes(statement, column);
+    if (last->bytes.size() != size ||
+        std::memcmp(last->bytes.constData(), text, size_t(size)) != 0) {
+        last->bytes = QByteArray(text, size);
+        last->text = QString::fromUtf8(last->bytes);
+    }
+    return last->text;
 }
 
 ReadingCache::ReadingCache(const QString& path, sqlite3* db)
@@ -356,18 +356,6 @@ QStringList ReadingCache::warnings() const
     return said;
 }
 
-int ReadingCache::hits() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return hitCount;
-}
-
-int ReadingCache::misses() const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return missCount;
-}
-
 void ReadingCache::failed(int code, bool whileWriting)
 {
     if (isDamage(code)) {
@@ -570,7 +558,6 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
                 found += hit[size_t(k)];
             if (found)
                 present[canonical] += found;
-            hitCount += found;
         }
     }
     std::vector<Pending> fresh;
@@ -595,7 +582,6 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         fresh.push_back({folders[size_t(i)], nameOf(file), stamps[size_t(i)], reading});
     }
     std::lock_guard<std::mutex> lock(mutex);
-    missCount += count - int(std::count(hit.begin(), hit.end(), 1));
     if (!db || !writing || damaged)
         return true;
     for (Pending& entry : fresh)

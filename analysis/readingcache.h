@@ -55,21 +55,18 @@ public:
     // destructor closes it too. Nothing is read from or written to it afterwards.
     void close();
 
+    // What went wrong with the cache so far, each a line for the user.
+    QStringList warnings() const;
+
+private:
     // The last text read from a column, kept to share it with the next equal one.
     struct LastText
     {
         QByteArray bytes;
         QString text;
     };
-
-    // What went wrong with the cache so far, each a line for the user.
-    QStringList warnings() const;
-
-    // Entries the last read() calls took from the database, and files they read.
-    int hits() const;
-    int misses() const;
-
-private:
+    // A text column as a string shared with the last one it equalled.
+    static QString sharedText(sqlite3_stmt* statement, int column, LastText* last);
     struct Stamp
     {
         qint64 size = 0;
@@ -128,8 +125,6 @@ private:
     std::vector<Pending> pending;
     LastText lastTexts[3]; // make, model, lens
     QStringList said;
-    int hitCount = 0;
-    int missCount = 0;
     const qint64 started; // when the cache was opened, in ns since the epoch
 };
 
