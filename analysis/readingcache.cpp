@@ -574,7 +574,8 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
             continue;
         // A file that cannot even be opened may be readable next time: not kept.
         if (reading.outcome == PictureOutcome::Unreadable) {
-            const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY | O_CLOEXEC);
+            const int fd =
+                ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd < 0)
                 continue;
             ::close(fd);
