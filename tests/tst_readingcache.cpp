@@ -30,6 +30,13 @@ QProcess* startReport(const QStringList& arguments, const QString& json)
     auto* process = new QProcess;
     QStringList command = arguments + QStringList{"--json", json};
     QString program = reportPath;
+    // A file may grow to some 40 kB only, as on a full disk (the signal that would stop
+    // the program is ignored, so its write fails).
+    if (command.removeAll("--small-disk")) {
+        command =
+            QStringList{"-c", "trap '' XFSZ; ulimit -f 40; exec \"$0\" \"$@\"", program} + command;
+        program = "bash";
+    }
     // root may write any file: the read-only cache is tried as nobody.
     if (::geteuid() == 0 && arguments.contains("--as-nobody")) {
         command.removeAll("--as-nobody");
@@ -171,6 +178,7 @@ private slots:
     void unusableCacheIsSetAsideWithOneWarning();
     void readOnlyCacheIsLeftAlone();
     void twoReportsShareOneCache();
+    void fullDiskOnlyStopsTheWriting();
 
 private:
     QTemporaryDir dir;
@@ -363,6 +371,26 @@ void TestReadingCache::twoReportsShareOneCache()
     QCOMPARE(whole(second), whole(plain));
     QCOMPARE(entries(cache), 308);
     QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+}
+
+void TestReadingCache::fullDiskOnlyStopsTheWriting()
+{
+    QVERIFY(QDir().mkpath(library + "/many"));
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(
+            writePicture(library + QString("/many/P%1.jpg").arg(i), Format::Jpeg, typicalTags()));
+    QVERIFY(age(library));
+    const QStringList run = QStringList{library} + options();
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    const Run full = report(run + QStringList{"--cache", cache, "--small-disk"}, json);
+    QCOMPARE(full.status, 0);
+    QCOMPARE(full.out, plain.out);
+    QCOMPARE(full.json, plain.json);
+    QCOMPARE(full.err.count("Warning: "), 1);
+    QVERIFY2(full.err.contains("Could not write to the reading cache"), full.err.constData());
+    // With room again, the same database takes everything.
+    QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+    QCOMPARE(entries(cache), 308);
 }
 
 QTEST_GUILESS_MAIN(TestReadingCache)
