@@ -64,7 +64,7 @@ const char styleSheet[] =
 // (numbers, years, exposure times) stand right-aligned in a narrow column before the
 // bars; longer ones (cameras, lenses) left-aligned in a wide one, clipped at its end.
 constexpr int shortLabel = 7; // characters
-constexpr double shortLabelWidth = 13;
+constexpr double shortLabelWidth = 16; // room for "Unknown" on a phone
 constexpr double longLabelWidth = 31;
 constexpr double barGap = 1.5;
 constexpr double valueSpace = 24; // right of the longest bar, for its value

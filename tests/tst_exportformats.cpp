@@ -301,18 +301,18 @@ void TestExportFormats::pageSmallSet()
         "<p class=\"count\">3 pictures, 2 rows</p>\n"
         "<figure>\n<svg class=\"chart\" width=\"100%\" height=\"52\" role=\"img\" "
         "aria-label=\"Focal Length (35mm equivalent): pictures by share\">\n"
-        "<defs><clipPath id=\"clip-1\"><rect x=\"0\" y=\"0\" width=\"13.00%\" height=\"52\"/>"
+        "<defs><clipPath id=\"clip-1\"><rect x=\"0\" y=\"0\" width=\"16.00%\" height=\"52\"/>"
         "</clipPath></defs>\n"
         "<g><title>50: 2 pictures, 66.67 %</title>\n"
-        "<text class=\"label\" x=\"13.00%\" text-anchor=\"end\" y=\"16\" "
+        "<text class=\"label\" x=\"16.00%\" text-anchor=\"end\" y=\"16\" "
         "clip-path=\"url(#clip-1)\">50</text>\n"
-        "<rect class=\"bar\" x=\"14.50%\" y=\"4\" width=\"61.50%\" height=\"16\" rx=\"2\"/>\n"
+        "<rect class=\"bar\" x=\"17.50%\" y=\"4\" width=\"58.50%\" height=\"16\" rx=\"2\"/>\n"
         "<text class=\"value\" x=\"76.00%\" dx=\"6\" y=\"16\">66.67 % (2)</text></g>\n"
         "<g><title>Unknown: 1 picture, 33.33 %</title>\n"
-        "<text class=\"label\" x=\"13.00%\" text-anchor=\"end\" y=\"40\" "
+        "<text class=\"label\" x=\"16.00%\" text-anchor=\"end\" y=\"40\" "
         "clip-path=\"url(#clip-1)\">Unknown</text>\n"
-        "<rect class=\"bar\" x=\"14.50%\" y=\"28\" width=\"30.75%\" height=\"16\" rx=\"2\"/>\n"
-        "<text class=\"value\" x=\"45.25%\" dx=\"6\" y=\"40\">33.33 % (1)</text></g>\n"
+        "<rect class=\"bar\" x=\"17.50%\" y=\"28\" width=\"29.25%\" height=\"16\" rx=\"2\"/>\n"
+        "<text class=\"value\" x=\"46.75%\" dx=\"6\" y=\"40\">33.33 % (1)</text></g>\n"
         "</svg>\n</figure>\n"
         "<table class=\"rows\">\n<thead><tr><th scope=\"col\">mm</th>"
         "<th scope=\"col\" class=\"num\">Pictures</th><th scope=\"col\" class=\"num\">%</th>"
@@ -600,8 +600,8 @@ void TestExportFormats::chartRows()
     const int first = int(page.indexOf("<g><title>"));
     QVERIFY(page.mid(first).startsWith("<g><title>" + QByteArray::number(100 * rows) + ": " +
                                        QByteArray::number(rows) + " picture"));
-    QVERIFY(page.contains("width=\"61.50%\" height=\"16\""));
-    QCOMPARE(page.count("width=\"61.50%\" height=\"16\""), 1);
+    QVERIFY(page.contains("width=\"58.50%\" height=\"16\""));
+    QCOMPARE(page.count("width=\"58.50%\" height=\"16\""), 1);
 }
 
 void TestExportFormats::chartShortensLongLabels()
