@@ -126,8 +126,9 @@ bool isDamage(int code)
 
 QString ReadingCache::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/lenstally/readings.sqlite");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    // Without a home there is no cache folder: not "/lenstally".
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/lenstally/readings.sqlite");
 }
 
 // A text column as a string shared with the last one it equalled: a library's files mostly

@@ -29,7 +29,8 @@ public:
     ReadingCache& operator=(const ReadingCache&) = delete;
 
     // The cache the window and the report share: readings.sqlite in a "lenstally" folder
-    // of the user's cache folder (~/.cache/lenstally/ on Linux).
+    // of the user's cache folder (~/.cache/lenstally/ on Linux); "" (no cache) when the
+    // user has no cache folder.
     static QString defaultPath();
 
     // Opens or creates the database at path, setting a damaged or newer one aside under
