@@ -18,26 +18,8 @@ namespace {
 // Exposure times below a nanosecond are no camera's: treat them as absent.
 constexpr float kShortestExposure = 1e-9f;
 
-PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages);
-
-// Reads an opened image; messages is the capture's list, counted for the opening ones.
-PictureReading readImage(Exiv2::Image* image, const QStringList* messages)
-{
-    PictureReading reading;
-    if (image) {
-        try {
-            reading = readExifCounting(exif::exifData(*image), messages);
-        } catch (...) {
-            // Anything outside the per-tag guards (allocation failure, a library fault):
-            // the file still counts as processed, and adds nothing.
-            reading = PictureReading();
-        }
-    }
-    if (reading.outcome == PictureOutcome::Unreadable)
-        reading.openingMessages = messages ? int(messages->size()) : 0;
-    return reading;
-}
-
+// Reads everything from the Exif data; openingMessages counts what messages held after
+// the make and model were read.
 PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages)
 {
     PictureReading reading;
@@ -95,6 +77,24 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
     return reading;
 }
 
+// Reads an opened image; messages is the capture's list, counted for the opening ones.
+PictureReading readImage(Exiv2::Image* image, const QStringList* messages)
+{
+    PictureReading reading;
+    if (image) {
+        try {
+            reading = readExifCounting(exif::exifData(*image), messages);
+        } catch (...) {
+            // Anything outside the per-tag guards (allocation failure, a library fault):
+            // the file still counts as processed, and adds nothing.
+            reading = PictureReading();
+        }
+    }
+    if (reading.outcome == PictureOutcome::Unreadable)
+        reading.openingMessages = messages ? int(messages->size()) : 0;
+    return reading;
+}
+
 } // namespace
 
 void nameCamera(PictureReading* reading)
@@ -129,12 +129,6 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
     }
     *values = reading.values;
     return reading.outcome;
-}
-
-PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
-                           PictureValues* values)
-{
-    return judgeReading(readExif(data), filters, values);
 }
 
 PictureReading readFile(const QString& path)

@@ -78,10 +78,6 @@ PictureReading readFile(const QString& path);
 PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
                             PictureValues* values);
 
-// Asks the filters in order, then reads the picture's values from its Exif data.
-PictureOutcome analyseExif(Exiv2::ExifData& data, const QVector<IFilter*>& filters,
-                           PictureValues* values);
-
 // Opens the file and analyses it, collecting the library's messages into values; never throws.
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
                            PictureValues* values);
