@@ -2,7 +2,7 @@
 // The benchmark's floor: walk the tree, open each picture with Exiv2, read the seven keys
 // the analysis reads, nothing else. bench-bareloop FOLDER prints the files read and a sum.
 
-#include "analysis/exiv2compat.h"
+#include "core/read/exiv2compat.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,7 +5,7 @@
 // would, then writes every format into memory and into a file, five times each, and
 // prints the median per format. --write also leaves one file per format in DIR.
 
-#include "analysis/analysisresult.h"
+#include "core/session/analysisresult.h"
 #include "export/resultexport.h"
 
 #include <QBuffer>

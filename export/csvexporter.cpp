@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/csvexporter.h"
 
-#include "analysis/analysisresult.h"
-#include "analysis/numberformat.h"
-#include "analysis/stattable.h"
+#include "core/count/numberformat.h"
+#include "core/count/stattable.h"
+#include "core/session/analysisresult.h"
 
 #include <QIODevice>
 

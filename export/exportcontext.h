@@ -5,8 +5,8 @@
 // What the richer exports tell beside the tables: which folder was analysed, when, with
 // which settings, and what became of its files.
 
-#include "analysis/analysisrequest.h"
-#include "analysis/analysisresult.h"
+#include "core/session/analysisrequest.h"
+#include "core/session/analysisresult.h"
 
 #include <QDateTime>
 #include <QString>

@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_EXPORTSECTION_H
 #define LENSTALLY_EXPORTSECTION_H
 
-#include "analysis/statkind.h"
+#include "core/count/statkind.h"
 
 #include <QString>
 

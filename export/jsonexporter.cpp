@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/jsonexporter.h"
 
-#include "analysis/numberformat.h"
-#include "analysis/stattable.h"
+#include "core/count/numberformat.h"
+#include "core/count/stattable.h"
 
 #include <QIODevice>
 

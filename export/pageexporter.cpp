@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/pageexporter.h"
 
-#include "analysis/numberformat.h"
-#include "analysis/stattable.h"
+#include "core/count/numberformat.h"
+#include "core/count/stattable.h"
 
 #include <QIODevice>
 
@@ -63,7 +63,7 @@ const char styleSheet[] =
 // Chart geometry, in per cent of the chart's width and in pixels down. Short labels
 // (numbers, years, exposure times) stand right-aligned in a narrow column before the
 // bars; longer ones (cameras, lenses) left-aligned in a wide one, clipped at its end.
-constexpr int shortLabel = 7; // characters
+constexpr int shortLabel = 7;          // characters
 constexpr double shortLabelWidth = 16; // room for "Unknown" on a phone
 constexpr double longLabelWidth = 31;
 constexpr double barGap = 1.5;

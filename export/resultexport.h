@@ -5,7 +5,7 @@
 // How the results of an analysis are exported: which format a file name asks for, and
 // which sections the tables make.
 
-#include "analysis/pictureanalysis.h"
+#include "core/count/tally.h"
 #include "export/exporter.h"
 
 #include <QList>

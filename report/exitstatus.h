@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_EXITSTATUS_H
 #define LENSTALLY_EXITSTATUS_H
 
-#include "analysis/analysisrequest.h"
+#include "core/session/analysisrequest.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reportoptions.h"
 
-#include "analysis/readingcache.h"
+#include "core/cache/readingcache.h"
 
 #include "exitstatus.h"
 

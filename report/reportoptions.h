@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_REPORTOPTIONS_H
 #define LENSTALLY_REPORTOPTIONS_H
 
-#include "analysis/analysisrequest.h"
+#include "core/session/analysisrequest.h"
 
 #include <QString>
 #include <QStringList>

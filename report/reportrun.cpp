@@ -5,7 +5,7 @@
 #include "progressformat.h"
 #include "textformat.h"
 
-#include "analysis/entryreader.h"
+#include "core/session/entryreader.h"
 #include "export/resultexport.h"
 
 #include <QDeadlineTimer>

@@ -4,7 +4,7 @@
 
 #include "reportoptions.h"
 
-#include "analysis/analysisresult.h"
+#include "core/session/analysisresult.h"
 #include "export/resultexport.h"
 
 #include <QDateTime>

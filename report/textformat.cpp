@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "textformat.h"
 
-#include "analysis/analysisresult.h"
+#include "core/session/analysisresult.h"
 
-#include "analysis/numberformat.h"
-#include "analysis/stattable.h"
+#include "core/count/numberformat.h"
+#include "core/count/stattable.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "analysis/statkind.h"
+#include "core/count/statkind.h"
 
 class StatTable;
 

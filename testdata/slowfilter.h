@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_SLOWFILTER_H
 #define LENSTALLY_SLOWFILTER_H
 
-#include "analysis/ifilter.h"
+#include "core/count/ifilter.h"
 
 #include <QThread>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "testpictures.h"
 
-#include "analysis/exiv2compat.h"
+#include "core/read/exiv2compat.h"
 
 #include <QFile>
 #include <QTemporaryDir>

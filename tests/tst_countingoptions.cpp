@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/analysisrequest.h"
-#include "analysis/analysisresult.h"
-#include "analysis/countingoptions.h"
-#include "analysis/entryreader.h"
+#include "core/count/countingoptions.h"
+#include "core/read/cropfactor.h"
+#include "core/session/analysisrequest.h"
+#include "core/session/analysisresult.h"
+#include "core/session/entryreader.h"
 #include "testpictures.h"
 
 #include <QtTest>

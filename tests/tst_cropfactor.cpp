@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/cropfactor.h"
+#include "core/read/cropfactor.h"
 
 #include <QtTest>
 

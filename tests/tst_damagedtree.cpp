@@ -3,10 +3,10 @@
 // counted as processed, the good pictures beside the bad ones are counted, no file
 // takes long, and nothing in the tree changes.
 
-#include "analysis/entryreader.h"
-#include "analysis/exifaccess.h"
-#include "analysis/filecollector.h"
-#include "analysis/stattable.h"
+#include "core/count/stattable.h"
+#include "core/read/exifaccess.h"
+#include "core/session/entryreader.h"
+#include "core/walk/filecollector.h"
 #include "testpictures.h"
 
 #include <QCryptographicHash>

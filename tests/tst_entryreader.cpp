@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/entryreader.h"
-#include "analysis/ifilter.h"
-#include "analysis/makefilter.h"
-#include "analysis/modelfilter.h"
-#include "analysis/stattable.h"
+#include "core/count/ifilter.h"
+#include "core/count/makefilter.h"
+#include "core/count/modelfilter.h"
+#include "core/count/stattable.h"
+#include "core/session/entryreader.h"
 #include "slowfilter.h"
 #include "testpictures.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/exifaccess.h"
-#include "analysis/logging.h"
-#include "analysis/pictureanalysis.h"
+#include "core/count/tally.h"
+#include "core/read/exifaccess.h"
+#include "core/read/logging.h"
 #include "testpictures.h"
 
 #include <QtTest>

@@ -2,8 +2,8 @@
 // The exporters: tab-separated text and HTML page byte for byte; the failures of every
 // format; the choice of format and sections for the results of an analysis.
 
-#include "analysis/pictureanalysis.h"
-#include "analysis/stattable.h"
+#include "core/count/stattable.h"
+#include "core/count/tally.h"
 #include "export/csvexporter.h"
 #include "export/htmlexporter.h"
 #include "export/jsonexporter.h"

@@ -2,8 +2,8 @@
 // The report page, CSV and JSON: byte for byte on a small table set, hostile labels,
 // CSV and JSON read back into the same rows, the page's charts and its validity.
 
-#include "analysis/analysisresult.h"
-#include "analysis/numberformat.h"
+#include "core/count/numberformat.h"
+#include "core/session/analysisresult.h"
 #include "export/csvexporter.h"
 #include "export/jsonexporter.h"
 #include "export/pageexporter.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/filecollector.h"
+#include "core/walk/filecollector.h"
 #include "testpictures.h"
 
 #include <QtTest>

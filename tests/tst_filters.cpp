@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/exifaccess.h"
-#include "analysis/makefilter.h"
-#include "analysis/modelfilter.h"
+#include "core/count/makefilter.h"
+#include "core/count/modelfilter.h"
+#include "core/read/exifaccess.h"
 #include "testpictures.h"
 
 #include <QtTest>

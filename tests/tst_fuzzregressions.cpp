@@ -2,8 +2,8 @@
 // Replays every input committed under fuzz/regressions through the checks the fuzz
 // targets run, in the plain and the sanitizer builds alike, as bytes and as a file.
 
-#include "analysis/entryreader.h"
-#include "analysis/stattable.h"
+#include "core/count/stattable.h"
+#include "core/session/entryreader.h"
 #include "fuzzchecks.h"
 
 #include <QDir>

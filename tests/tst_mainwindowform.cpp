@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The built main window: its form, initial state, flags and language-change handling.
 
-#include "analysis/readingcache.h"
+#include "core/cache/readingcache.h"
 #include "ui/mainwindow.h"
 #include "ui/sharebardelegate.h"
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/entryreader.h"
-#include "analysis/ifilter.h"
-#include "analysis/orderedanalysis.h"
-#include "analysis/stattable.h"
+#include "core/count/ifilter.h"
+#include "core/count/stattable.h"
+#include "core/session/entryreader.h"
+#include "core/session/orderedanalysis.h"
 #include "export/htmlexporter.h"
 #include "export/resultexport.h"
 #include "export/tabexporter.h"

@@ -4,9 +4,9 @@
 
 #include "testpictures.h"
 
-#include "analysis/analysisrequest.h"
-#include "analysis/analysisresult.h"
-#include "analysis/entryreader.h"
+#include "core/session/analysisrequest.h"
+#include "core/session/analysisresult.h"
+#include "core/session/entryreader.h"
 #include "export/resultexport.h"
 
 #include <QtTest>

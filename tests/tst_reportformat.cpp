@@ -5,7 +5,7 @@
 #include "progressformat.h"
 #include "textformat.h"
 
-#include "analysis/stattable.h"
+#include "core/count/stattable.h"
 
 #include <QtTest>
 

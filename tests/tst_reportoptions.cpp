@@ -4,7 +4,7 @@
 
 #include "reportoptions.h"
 
-#include "analysis/readingcache.h"
+#include "core/cache/readingcache.h"
 
 #include <QtTest>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/stattable.h"
+#include "core/count/stattable.h"
 
 #include <QtTest>
 

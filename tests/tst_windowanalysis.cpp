@@ -3,7 +3,7 @@
 // the folder walk, the filters, the twelve result trees, Browse, and closing the
 // window or pressing Close while the worker reads.
 
-#include "analysis/readingcache.h"
+#include "core/cache/readingcache.h"
 #include "ui/mainwindow.h"
 
 #include "modalwidgets.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/countingoptionsbox.h"
 
-#include "analysis/analysisrequest.h"
+#include "core/session/analysisrequest.h"
 
 #include <QCheckBox>
 #include <QDateEdit>

@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_MAINWINDOW_H
 #define LENSTALLY_MAINWINDOW_H
 
-#include "analysis/statkind.h"
+#include "core/count/statkind.h"
 
 #include <QAtomicInt>
 #include <QMainWindow>

@@ -2,9 +2,9 @@
 #ifndef LENSTALLY_ENTRYREADER_H
 #define LENSTALLY_ENTRYREADER_H
 
-#include "analysis/analysisrequest.h"
-#include "analysis/pictureanalysis.h"
-#include "analysis/statkind.h"
+#include "core/count/statkind.h"
+#include "core/count/tally.h"
+#include "core/session/analysisrequest.h"
 
 #include <QAtomicInt>
 #include <QDeadlineTimer>

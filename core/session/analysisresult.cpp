@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/analysisresult.h"
+#include "core/session/analysisresult.h"
 
 void OutcomeCounts::add(PictureOutcome outcome)
 {

@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_ORDEREDANALYSIS_H
 #define LENSTALLY_ORDEREDANALYSIS_H
 
-#include "analysis/pictureanalysis.h"
+#include "core/count/tally.h"
 
 #include <QStringList>
 #include <QVector>

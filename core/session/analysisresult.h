@@ -5,9 +5,9 @@
 // What an analysis yields, shared by the window, the report and the tests: a table per
 // StatKind and what became of every file.
 
-#include "analysis/pictureanalysis.h"
-#include "analysis/statkind.h"
-#include "analysis/stattable.h"
+#include "core/count/statkind.h"
+#include "core/count/stattable.h"
+#include "core/count/tally.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,49 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/countingoptions.h"
+#include "core/count/countingoptions.h"
 
-#include "analysis/filecollector.h"
+#include "core/walk/filecollector.h"
 
 #include <QHash>
 #include <QSet>
-
-#include <cmath>
-
-namespace {
-
-// Millimetres per focal-plane resolution unit.
-double unitMillimetres(int unit)
-{
-    switch (unit) {
-    case 3:
-        return 10.0;
-    case 4:
-        return 1.0;
-    case 5:
-        return 0.001;
-    default:
-        return 25.4;
-    }
-}
-
-} // namespace
-
-float focalPlane35mm(float focalLength, const FocalPlane& plane)
-{
-    const double x = plane.xResolution;
-    const double y = plane.yResolution > 0 ? double(plane.yResolution) : x;
-    const double width = plane.width;
-    const double height = plane.height;
-    if (!(focalLength > 0) || !(x > 0) || !(y > 0) || !(width > 0) || !(height > 0))
-        return 0;
-    const double aspect = width / height;
-    if (!(aspect > 0.5 && aspect < 2.0))
-        return 0;
-    const double mm = unitMillimetres(plane.unit);
-    const double diagonal = std::hypot(width / x * mm, height / y * mm);
-    if (!(diagonal > 1.0 && diagonal < 100.0))
-        return 0;
-    return float(std::floor(double(focalLength) * 43.2666 / diagonal + 0.5));
-}
 
 QDate takenOn(const QString& dateText)
 {

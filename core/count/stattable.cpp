@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/stattable.h"
+#include "core/count/stattable.h"
 
-#include "analysis/numberformat.h"
+#include "core/count/numberformat.h"
 
 #include <algorithm>
 

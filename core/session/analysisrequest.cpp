@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/analysisrequest.h"
+#include "core/session/analysisrequest.h"
 
-#include "analysis/filecollector.h"
-#include "analysis/orderedanalysis.h"
+#include "core/session/orderedanalysis.h"
+#include "core/walk/filecollector.h"
 
 #include <QFileInfo>
 

@@ -1,27 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#ifndef LENSTALLY_PICTUREANALYSIS_H
-#define LENSTALLY_PICTUREANALYSIS_H
+#ifndef LENSTALLY_PICTUREREADING_H
+#define LENSTALLY_PICTUREREADING_H
 
-// What one picture contributes to the six tables, read the same way by every
-// front end, the worker thread and the fuzz targets.
-
-#include "analysis/statkind.h"
+// What one picture holds for the tables, read the same way by every front end, the
+// reading threads and the fuzz targets.
 
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-#include <array>
 #include <cstddef>
 
 namespace Exiv2 {
 class ExifData;
 }
-class IFilter;
-class StatTable;
-
-// The tables to fill, by StatKind; a null entry is not filled.
-using TableSet = std::array<StatTable*, StatKindCount>;
 
 struct PictureValues
 {
@@ -73,35 +65,15 @@ PictureReading readExif(Exiv2::ExifData& data);
 // Opens the file and reads it, collecting the library's messages; never throws.
 PictureReading readFile(const QString& path);
 
-// Asks the filters in order about a reading: Filtered with only the opening messages, or
-// the reading's own outcome and values.
-PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
-                            PictureValues* values);
-
-// Opens the file and analyses it, collecting the library's messages into values; never throws.
-PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
-                           PictureValues* values);
-
-// Opens a picture held in memory and analyses it; never throws.
-PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
-                             const QVector<IFilter*>& filters, PictureValues* values);
+// Reads a picture held in memory, without collecting messages; never throws.
+PictureReading readBuffer(const unsigned char* data, std::size_t size);
 
 // True when the values carry focal length > 0.1, f-number > 0.1, ISO > 0 and exposure > 0.
 bool isUsable(const PictureValues& values);
-
-// Adds a counted picture's values to every table of the set, kinds in ascending order.
-void addToTables(const PictureValues& values, const TableSet& tables);
 
 // The Lens table's text: the trimmed LensModel tag if any, else the maker-note lens
 // unless it says nothing ("", "n/a", "Unknown", a number alone or in parentheses),
 // else "Unknown".
 QString lensText(const QString& lensModel, const QString& makerNoteLens);
-
-// The year of a date text "YYYY:MM:DD ...": its first four characters as a year from
-// 1826 to 2200, or 0 when they are not one.
-int yearOf(const QString& dateText);
-
-// The camera table's text for a make and model: "make - model".
-QString cameraText(const QString& make, const QString& model);
 
 #endif

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/readingcache.h"
+#include "core/cache/readingcache.h"
 
-#include "analysis/exifaccess.h"
-#include "analysis/filecollector.h"
+#include "core/read/exifaccess.h"
+#include "core/walk/filecollector.h"
 
 #include <QDataStream>
 #include <QDateTime>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/orderedanalysis.h"
+#include "core/session/orderedanalysis.h"
 
-#include "analysis/exifaccess.h"
-#include "analysis/readingcache.h"
+#include "core/cache/readingcache.h"
+#include "core/read/exifaccess.h"
 
 #include <QThread>
 

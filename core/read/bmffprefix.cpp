@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/bmffprefix.h"
+#include "core/read/bmffprefix.h"
 
 #include <QtEndian>
 

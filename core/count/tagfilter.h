@@ -2,8 +2,8 @@
 #ifndef LENSTALLY_TAGFILTER_H
 #define LENSTALLY_TAGFILTER_H
 
-#include "analysis/ifilter.h"
-#include "analysis/pictureanalysis.h"
+#include "core/count/ifilter.h"
+#include "core/read/picturereading.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_MODELFILTER_H
 #define LENSTALLY_MODELFILTER_H
 
-#include "analysis/tagfilter.h"
+#include "core/count/tagfilter.h"
 
 // Filters pictures by camera model ("Exif.Image.Model").
 class ModelFilter : public TagFilter

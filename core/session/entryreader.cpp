@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/entryreader.h"
+#include "core/session/entryreader.h"
 
-#include "analysis/analysisrequest.h"
-#include "analysis/analysisresult.h"
-#include "analysis/countingoptions.h"
-#include "analysis/filecollector.h"
-#include "analysis/logging.h"
-#include "analysis/makefilter.h"
-#include "analysis/modelfilter.h"
-#include "analysis/namelist.h"
-#include "analysis/orderedanalysis.h"
-#include "analysis/readingcache.h"
-#include "analysis/stattable.h"
-#include "analysis/threadsanitizer.h"
+#include "core/cache/readingcache.h"
+#include "core/count/countingoptions.h"
+#include "core/count/makefilter.h"
+#include "core/count/modelfilter.h"
+#include "core/count/namelist.h"
+#include "core/count/stattable.h"
+#include "core/read/logging.h"
+#include "core/session/analysisrequest.h"
+#include "core/session/analysisresult.h"
+#include "core/session/orderedanalysis.h"
+#include "core/session/threadsanitizer.h"
+#include "core/walk/filecollector.h"
 
 #include <QHash>
 

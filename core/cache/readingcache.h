@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_READINGCACHE_H
 #define LENSTALLY_READINGCACHE_H
 
-#include "analysis/pictureanalysis.h"
+#include "core/read/picturereading.h"
 
 #include <QHash>
 #include <QString>

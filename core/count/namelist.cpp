@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/namelist.h"
+#include "core/count/namelist.h"
 
 QStringList parseNameList(const QString& text)
 {

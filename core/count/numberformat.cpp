@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/numberformat.h"
+#include "core/count/numberformat.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/exifaccess.h"
+#include "core/read/exifaccess.h"
 
-#include "analysis/bmffprefix.h"
-#include "analysis/exiv2compat.h"
-#include "analysis/logging.h"
+#include "core/read/bmffprefix.h"
+#include "core/read/exiv2compat.h"
+#include "core/read/logging.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/tagfilter.h"
+#include "core/count/tagfilter.h"
 
 bool TagFilter::matchesAny(const QString& text, const QStringList& names)
 {

@@ -2,7 +2,7 @@
 #ifndef LENSTALLY_MAKEFILTER_H
 #define LENSTALLY_MAKEFILTER_H
 
-#include "analysis/tagfilter.h"
+#include "core/count/tagfilter.h"
 
 // Filters pictures by camera make ("Exif.Image.Make").
 class MakeFilter : public TagFilter

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis/logging.h"
+#include "core/read/logging.h"
 
 // The per-file line is debug output; reading a hundred thousand files should not
 // print a hundred thousand lines unless asked to.
