@@ -5,6 +5,19 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+QString exportErrorMessage(ExportError error, const QString& target)
+{
+    switch (error) {
+    case ExportError::None:
+        break;
+    case ExportError::OpenFailed:
+        return QStringLiteral("Could not open ") + target;
+    case ExportError::WriteFailed:
+        return QStringLiteral("Could not write ") + target;
+    }
+    return QString();
+}
+
 bool Exporter::saveAs(const QString& fileName)
 {
     // A device or a FIFO (/dev/null, /dev/stdout into a pipe) is written in place: the

@@ -18,6 +18,10 @@ enum class ExportError
     WriteFailed, // opened, but a write, the flush or the final rename failed
 };
 
+// The user-facing text of a failed export to target (a file name, or "standard output"):
+// "Could not open " or "Could not write " and the target; "" for None.
+QString exportErrorMessage(ExportError error, const QString& target);
+
 // Writes statistics tables, given as titled sections, in one file format.
 class Exporter
 {

@@ -5,10 +5,8 @@
 #include "progressformat.h"
 #include "textformat.h"
 
-#include "core/session/entryreader.h"
 #include "export/resultexport.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QIODevice>
@@ -19,6 +17,8 @@
 namespace {
 
 const QLatin1String standardOutput("-");
+// How the export errors name standard output.
+const QString standardOutputName = QStringLiteral("standard output");
 
 } // namespace
 
@@ -35,20 +35,13 @@ void ReportRun::message(const QString& text)
 
 int ReportRun::exec()
 {
-    const AnalysisRequest request = options.analysis;
-    FileListing listing;
-    const Refusal refusal = listRequestFiles(request, &listing);
-    if (interrupted())
+    if (!analyse())
         return ExitInterrupted;
+    const Refusal refusal = session.refusal();
     if (refusal != Refusal::None) {
-        QString text = refusalMessage(refusal);
-        if (refusal == Refusal::InvalidFolder || refusal == Refusal::UnreadableFolder)
-            text += QStringLiteral(": ") + request.folder;
-        message(text);
+        message(refusalLine(refusal, options.analysis.folder));
         return refusalStatus(refusal);
     }
-    if (!analyse(listing))
-        return ExitInterrupted;
     const int status = writeResults();
     if (status != ExitInterrupted)
         printSummary();
@@ -70,7 +63,7 @@ int ReportRun::writeResults()
     if (!exportToOut) {
         const QByteArray bytes = text.toUtf8();
         if (out->write(bytes) != bytes.size()) {
-            message(QStringLiteral("Could not write standard output"));
+            message(exportErrorMessage(ExportError::WriteFailed, standardOutputName));
             return ExitWriteFailed;
         }
     }
@@ -84,52 +77,46 @@ int ReportRun::writeResults()
     return ExitOk;
 }
 
-bool ReportRun::analyse(const FileListing& listing)
+bool ReportRun::analyse()
 {
-    const QStringList& files = listing.files;
-    result.clear();
-    result.unlistedFolders = listing.unlistedFolders;
-    QAtomicInt processed;
-    EntryReader reader;
-    reader.setFiles(&processed, files);
-    reader.setWalkedFolders(listing.walkedFolders);
-    reader.configure(options.analysis, &result);
     if (options.verbose) {
-        reader.setMessageSink([this](const QString& path, const QStringList& said) {
+        session.setMessageSink([this](const QString& path, const QStringList& said) {
             for (const QString& line : said)
                 messages.append(path + QStringLiteral(": ") + line);
         });
     }
-
+    session.start(options.analysis);
     QElapsedTimer clock;
-    clock.start();
-    reader.start();
-    // The line shows at once, so that even a run shorter than one poll says what it read.
-    if (showProgress)
-        err->write(("\r" + progressLine(0, files.size(), 0) + "\033[K").toUtf8());
-    while (!reader.wait(QDeadlineTimer(100))) {
+    bool lineShown = false;
+    const auto showLine = [&] {
+        const int total = session.fileTotal();
+        if (!showProgress || total < 0)
+            return;
+        if (!lineShown)
+            clock.start();
+        lineShown = true;
+        const qint64 elapsed = clock.elapsed();
+        err->write(("\r" + progressLine(session.filesDone(), total, elapsed) + "\033[K").toUtf8());
+    };
+    while (!session.wait(100)) {
         if (interrupted()) {
-            reader.requestInterruption();
-            reader.wait();
-            if (showProgress)
+            session.stop();
+            session.wait();
+            if (lineShown)
                 err->write("\r\033[K");
             return false;
         }
-        if (showProgress) {
-            const QString line =
-                progressLine(processed.loadRelaxed(), files.size(), clock.elapsed());
-            err->write(("\r" + line + "\033[K").toUtf8());
-        }
+        showLine();
     }
-    if (showProgress)
+    if (lineShown)
         err->write("\r\033[K");
-    analysedAt = QDateTime::currentDateTime();
     // A signal during the last files still stops the run: nothing is printed or exported.
     return !interrupted();
 }
 
 void ReportRun::printSummary()
 {
+    const AnalysisResult& result = session.result();
     if (options.verbose) {
         for (const QString& line : messages)
             message(line);
@@ -142,7 +129,7 @@ void ReportRun::printSummary()
     if (options.quiet)
         return;
     const OutcomeCounts& counts = result.outcomes;
-    message(counts.summary(options.analysis.pairsOnce, options.analysis.hasDateRange()));
+    message(session.summary());
     if (counts.withMessages > 0 && !options.verbose) {
         message(QStringLiteral("%1 files drew messages from the picture library; --verbose "
                                "shows them")
@@ -157,6 +144,7 @@ void ReportRun::printSummary()
 
 QString ReportRun::sortedTablesText()
 {
+    AnalysisResult& result = session.result();
     const QList<ExportSection> sections = allSections(result.tableSet());
     // As the window's results display; the tables stay sorted by count for the exports.
     QString text;
@@ -180,22 +168,19 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
         return ExitInterrupted;
     // The report picks the format by option, not by the file's name.
     const std::unique_ptr<Exporter> exporter = makeExporter(format, fileName);
+    AnalysisResult& result = session.result();
     exporter->sections = exportSections(format, result.tableSet());
-    exporter->context = makeExportContext(options.analysis, result.outcomes, analysedAt);
+    exporter->context = makeExportContext(options.analysis, result.outcomes, session.finishedAt());
 
     if (fileName == standardOutput) {
         if (!exporter->writeTo(out)) {
-            message(QStringLiteral("Could not write standard output"));
+            message(exportErrorMessage(ExportError::WriteFailed, standardOutputName));
             return ExitWriteFailed;
         }
         return ExitOk;
     }
     if (exporter->write())
         return ExitOk;
-    if (exporter->error() == ExportError::OpenFailed) {
-        message(QStringLiteral("Could not open ") + fileName);
-        return ExitOpenFailed;
-    }
-    message(QStringLiteral("Could not write ") + fileName);
-    return ExitWriteFailed;
+    message(exportErrorMessage(exporter->error(), fileName));
+    return exporter->error() == ExportError::OpenFailed ? ExitOpenFailed : ExitWriteFailed;
 }

@@ -4,17 +4,15 @@
 
 #include "reportoptions.h"
 
-#include "core/session/analysisresult.h"
+#include "core/session/analysissession.h"
 #include "export/resultexport.h"
-
-#include <QDateTime>
 
 #include <functional>
 
 class QIODevice;
 
-// One report: the shared start checks and folder walk, the analysis by EntryReader, the
-// printed tables, the exports and the summary of what became of every file.
+// One report: the analysis by an AnalysisSession, the printed tables, the exports and the
+// summary of what became of every file.
 class ReportRun
 {
 public:
@@ -30,7 +28,8 @@ public:
     int exec();
 
 private:
-    bool analyse(const FileListing& listing);
+    // Runs the session to its end, showing progress; false when interrupted.
+    bool analyse();
     // The outcome line and, where it applies, the lines on messages and unread folders.
     void printSummary();
     QString sortedTablesText();
@@ -44,8 +43,7 @@ private:
     QIODevice* err;
     std::function<bool()> interrupted;
     bool showProgress = false;
-    AnalysisResult result;
-    QDateTime analysedAt; // when the analysis ended
+    AnalysisSession session;
     QStringList messages; // "path: message" lines, for --verbose
 };
 

@@ -3,7 +3,7 @@
 #include "core/read/cropfactor.h"
 #include "core/session/analysisrequest.h"
 #include "core/session/analysisresult.h"
-#include "core/session/entryreader.h"
+#include "core/session/analysissession.h"
 #include "testpictures.h"
 
 #include <QtTest>
@@ -21,21 +21,16 @@ QList<Tag> shotTags(const QString& model, const QString& date = "2024:06:01 10:0
 }
 
 // The analysis the window and the report run, over folder with the options.
-std::unique_ptr<AnalysisResult> analyse(AnalysisRequest request, const QString& folder)
+std::unique_ptr<AnalysisSession> analyse(AnalysisRequest request, const QString& folder)
 {
     request.folder = folder;
     request.jpeg = request.tiff = request.raw = request.heif = true;
-    FileListing listing;
-    if (listRequestFiles(request, &listing) != Refusal::None)
+    auto session = std::make_unique<AnalysisSession>();
+    session->start(request);
+    session->wait();
+    if (session->refusal() != Refusal::None)
         return nullptr;
-    auto result = std::make_unique<AnalysisResult>();
-    QAtomicInt progress;
-    EntryReader reader;
-    reader.setFiles(&progress, listing.files);
-    reader.configure(request, result.get());
-    reader.start();
-    reader.wait();
-    return result;
+    return session;
 }
 
 QStringList rows(const StatTable& table)
@@ -218,9 +213,9 @@ void TestCountingOptions::options()
     request.takenUntil = until;
     const auto result = analyse(request, dir.path());
     QVERIFY(result);
-    QCOMPARE(result->outcomes.summary(pairs, request.hasDateRange()), summary);
-    QCOMPARE(rows(result->table(StatKind::Camera)), cameras);
-    QCOMPARE(rows(result->table(StatKind::FocalLength35mm)), focal35);
+    QCOMPARE(result->result().outcomes.summary(pairs, request.hasDateRange()), summary);
+    QCOMPARE(rows(result->result().table(StatKind::Camera)), cameras);
+    QCOMPARE(rows(result->result().table(StatKind::FocalLength35mm)), focal35);
 }
 
 void TestCountingOptions::pairsIndependentOfThreads()
@@ -240,8 +235,8 @@ void TestCountingOptions::pairsIndependentOfThreads()
         request.jobs = jobs;
         const auto result = analyse(request, many.path());
         QVERIFY(result);
-        QCOMPARE(result->outcomes.pairDuplicates, 120);
-        const QStringList cameras = rows(result->table(StatKind::Camera));
+        QCOMPARE(result->result().outcomes.pairDuplicates, 120);
+        const QStringList cameras = rows(result->result().table(StatKind::Camera));
         QCOMPARE(cameras,
                  (QStringList{"Maker - raw 0|20", "Maker - raw 1|20", "Maker - raw 2|20"}));
     }

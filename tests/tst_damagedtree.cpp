@@ -8,6 +8,7 @@
 #include "core/session/entryreader.h"
 #include "core/walk/filecollector.h"
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include <QCryptographicHash>
 #include <QDirIterator>
@@ -282,20 +283,20 @@ bool runReader(const QStringList& files, int jobs, Tables* tables, int* counter)
     reader.setJobs(jobs);
     for (int kind = 0; kind < StatKindCount; ++kind)
         reader.setTable(StatKind(kind), &tables->table[kind]);
-    reader.start();
+    BackgroundRead running(reader);
     QElapsedTimer clock;
     clock.start();
     while (progress.loadRelaxed() < files.size() && clock.elapsed() < 120000)
         QThread::msleep(10);
     *counter = progress.loadRelaxed();
     if (*counter < files.size()) {
-        // A hung worker cannot be joined; leave it to the process's end.
-        reader.requestInterruption();
-        if (!reader.wait(5000))
-            qFatal("the worker hangs on one of the files");
+        // A hung reader cannot be joined: end the process rather than wait for ever.
+        running.stop();
+        if (!running.wait(5000))
+            qFatal("the reader hangs on one of the files");
         return false;
     }
-    return reader.wait(10000);
+    return running.wait(10000);
 }
 
 double threadCpuSeconds()

@@ -6,6 +6,7 @@
 #include "core/session/entryreader.h"
 #include "slowfilter.h"
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -53,8 +54,7 @@ int runReader(const QStringList& files, Tables& tables, const QVector<IFilter*>&
     for (IFilter* f : filters)
         reader.addFilter(f);
     tables.registerWith(reader);
-    reader.start();
-    reader.wait();
+    reader.read([] { return false; });
     return counter.loadRelaxed();
 }
 
@@ -276,8 +276,7 @@ void TestEntryReader::setTableTwiceKeepsTheFirst()
     reader.setFiles(&counter, {write(typicalTags())});
     reader.setTable(Iso, &first);
     reader.setTable(Iso, &second);
-    reader.start();
-    reader.wait();
+    reader.read([] { return false; });
     QCOMPARE(first.rowCount(), 1u);
     QCOMPARE(second.rowCount(), 0u);
 }
@@ -357,15 +356,16 @@ void TestEntryReader::interruptionStopsBeforeTheNextFile()
     reader.addFilter(&slow);
     reader.setFiles(&counter, files);
     t.registerWith(reader);
-    reader.start();
+    BackgroundRead running(reader);
     QTRY_VERIFY(counter.loadRelaxed() > 0);
-    reader.requestInterruption();
-    QVERIFY(reader.wait(10000));
+    running.stop();
+    QVERIFY(running.wait(10000));
+    QVERIFY(!running.complete());
     const int done = counter.loadRelaxed();
     QVERIFY2(done < files.size(), "the run went on to the end");
-    // Every file read so far was counted; percentages were not computed.
+    // Every file read so far was counted, with its share.
     QCOMPARE(t.tables[Iso].total(), done);
-    QCOMPARE(t.tables[Iso].row(0)->percent, 0.0f);
+    QCOMPARE(t.tables[Iso].row(0)->percent, 100.0f);
 }
 
 void TestEntryReader::wholeFolderRun()

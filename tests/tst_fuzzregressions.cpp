@@ -5,6 +5,7 @@
 #include "core/count/stattable.h"
 #include "core/session/entryreader.h"
 #include "fuzzchecks.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -65,8 +66,8 @@ void FuzzRegressionsTest::replay()
     EntryReader reader;
     reader.setFiles(&progress, {copy});
     reader.setTable(Camera, &cameras);
-    reader.start();
-    QVERIFY(reader.wait(60000));
+    BackgroundRead running(reader);
+    QVERIFY(running.wait(60000));
     QCOMPARE(progress.loadRelaxed(), 1);
     QCOMPARE(cameras.total(), counted ? 1 : 0);
 }

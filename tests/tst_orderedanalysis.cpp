@@ -8,6 +8,7 @@
 #include "export/tabexporter.h"
 #include "slowfilter.h"
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -186,8 +187,7 @@ void TestOrderedAnalysis::tablesIdenticalForAnyThreadCount()
         reader.setFiles(&counter, all);
         for (int kind = 0; kind < StatKindCount; ++kind)
             reader.setTable(StatKind(kind), &tables[kind]);
-        reader.start();
-        reader.wait();
+        QVERIFY(reader.read([] { return false; }));
         QCOMPARE(counter.loadRelaxed(), all.size());
         dumps[pass] = dump(tables);
         exported[pass] = exports(tables);
@@ -210,10 +210,10 @@ void TestOrderedAnalysis::interruptionWithSeveralThreads()
     reader.addFilter(&slow);
     reader.setFiles(&counter, many);
     reader.setTable(Iso, &iso);
-    reader.start();
+    BackgroundRead running(reader);
     QTRY_VERIFY(counter.loadRelaxed() > 10);
-    reader.requestInterruption();
-    QVERIFY(reader.wait(10000));
+    running.stop();
+    QVERIFY(running.wait(10000));
     const int done = counter.loadRelaxed();
     QVERIFY(done < many.size());
     QCOMPARE(iso.total(), done);
@@ -233,11 +233,11 @@ void TestOrderedAnalysis::interruptionWaitsForNoWholeBatch()
     reader.addFilter(&filter);
     reader.setFiles(&counter, many);
     reader.setTable(Iso, &iso);
-    reader.start();
+    BackgroundRead running(reader);
     QTRY_VERIFY(counter.loadRelaxed() > 40);
     filter.late.storeRelaxed(1);
-    reader.requestInterruption();
-    QVERIFY(reader.wait(10000));
+    running.stop();
+    QVERIFY(running.wait(10000));
     // At most the file in hand and one more per thread, before each sees the stop.
     QVERIFY2(filter.lateCalls.loadRelaxed() <= 2 * jobs,
              qPrintable(QString::number(filter.lateCalls.loadRelaxed())));

@@ -76,15 +76,27 @@ void TestReportWindow::sameExport_data()
     QTest::addColumn<bool>("tiff");
     QTest::addColumn<QString>("make");
     QTest::addColumn<bool>("exceptMake");
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("exceptModel");
     QTest::addColumn<QString>("name");
-    QTest::newRow("all formats, tsv") << true << true << "" << false << "stats.txt";
-    QTest::newRow("all formats, html") << true << true << "" << false << "stats.htm";
-    QTest::newRow("RAW only, html") << false << false << "" << false << "raw.htm";
-    QTest::newRow("except nikon, tsv") << true << true << " nikon ;" << true << "nonikon.txt";
-    QTest::newRow("all formats, page") << true << true << "" << false << "stats.html";
-    QTest::newRow("except nikon, csv") << true << true << "nikon" << true << "nonikon.csv";
-    QTest::newRow("RAW only, json") << false << false << "" << false << "raw.json";
-    QTest::newRow("except nikon, json") << true << true << "nikon" << true << "nonikon.json";
+    QTest::newRow("all formats, tsv") << true << true << "" << false << "" << false << "stats.txt";
+    QTest::newRow("all formats, html") << true << true << "" << false << "" << false << "stats.htm";
+    QTest::newRow("RAW only, html") << false << false << "" << false << "" << false << "raw.htm";
+    QTest::newRow("except nikon, tsv")
+        << true << true << " nikon ;" << true << "" << false << "nonikon.txt";
+    QTest::newRow("all formats, page")
+        << true << true << "" << false << "" << false << "stats.html";
+    QTest::newRow("except nikon, csv")
+        << true << true << "nikon" << true << "" << false << "nonikon.csv";
+    QTest::newRow("RAW only, json") << false << false << "" << false << "" << false << "raw.json";
+    QTest::newRow("except nikon, json")
+        << true << true << "nikon" << true << "" << false << "nonikon.json";
+    QTest::newRow("make and model, page")
+        << true << true << "nikon" << false << "D90" << false << "d90.html";
+    QTest::newRow("make, except model, tsv")
+        << true << true << "nikon" << false << "D90" << true << "notd90.txt";
+    QTest::newRow("empty make list, csv")
+        << true << true << ",;, " << true << "" << false << "emptylist.csv";
 }
 
 void TestReportWindow::sameExport()
@@ -93,6 +105,8 @@ void TestReportWindow::sameExport()
     QFETCH(bool, tiff);
     QFETCH(QString, make);
     QFETCH(bool, exceptMake);
+    QFETCH(QString, model);
+    QFETCH(bool, exceptModel);
     QFETCH(QString, name);
 
     MainWindow window;
@@ -103,6 +117,8 @@ void TestReportWindow::sameExport()
     window.findChild<QCheckBox*>("chkRAW")->setChecked(true);
     window.findChild<QLineEdit*>("txtMake")->setText(make);
     window.findChild<QCheckBox*>("chkExceptMake")->setChecked(exceptMake);
+    window.findChild<QLineEdit*>("txtModel")->setText(model);
+    window.findChild<QCheckBox*>("chkExceptModel")->setChecked(exceptModel);
     auto* start = window.findChild<QPushButton*>("btnStart");
     start->click();
     // Start reads "Stop" while the analysis runs; it reads "Start" again when it ends.
@@ -141,6 +157,10 @@ void TestReportWindow::sameExport()
         arguments << "--make" << make;
     if (exceptMake)
         arguments << "--except-make";
+    if (!model.isEmpty())
+        arguments << "--model" << model;
+    if (exceptModel)
+        arguments << "--except-model";
     QProcess report;
     report.start(LENSTALLY_REPORT_PATH, arguments);
     QVERIFY(report.waitForFinished(60000));

@@ -5,10 +5,7 @@
 #include "core/cache/readingcache.h"
 #include "core/count/numberformat.h"
 #include "core/count/stattable.h"
-#include "core/session/analysisrequest.h"
-#include "core/session/analysisresult.h"
-#include "core/session/entryreader.h"
-#include "core/session/orderedanalysis.h"
+#include "core/session/analysissession.h"
 #include "export/exportcontext.h"
 #include "export/exporter.h"
 #include "export/resultexport.h"
@@ -36,18 +33,15 @@
 #include <cstdlib>
 
 MainWindow::MainWindow(QWidget* parent)
-    : QMainWindow(parent), ui(new Ui::MainWindow), reader(nullptr), results(new AnalysisResult)
+    : QMainWindow(parent), ui(new Ui::MainWindow), session(new AnalysisSession(this))
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
     aboutDialog = new AboutDialog(this);
     progressTimer = new QTimer(this);
-    statFocal = &results->table(FocalLength);
-    statFocal35 = &results->table(FocalLength35mm);
-    statAperture = &results->table(Aperture);
-    statISO = &results->table(Iso);
-    statExposure = &results->table(ExposureTime);
-    statCamera = &results->table(Camera);
+    session->setKeepPictures(true);
+    connect(session, &AnalysisSession::finished, this, &MainWindow::analysisFinished,
+            Qt::QueuedConnection);
     // Below the progress row: the count there says how many files were read, this line
     // what became of them.
     lblOutcome = new QLabel(ui->centralWidget);
@@ -69,7 +63,7 @@ MainWindow::MainWindow(QWidget* parent)
     setStartButtonStops(false);
     // Enter in the folder field starts the analysis, as Start would (never stops one).
     connect(ui->txtFolderName, &QLineEdit::returnPressed, this, [this] {
-        if (!reader)
+        if (!session->isRunning())
             ui->btnStart->click();
     });
     setAcceptDrops(true);
@@ -162,13 +156,11 @@ void MainWindow::dropEvent(QDropEvent* event)
 
 MainWindow::~MainWindow()
 {
-    // A window closed during an analysis: the worker fills the tables and the counter
-    // that are about to go, so it has to stop first.
+    // A window closed during an analysis: the session fills the tables that are about to
+    // go, so it has to stop first.
     stopAnalysis();
     delete ui;
     delete progressTimer;
-    delete reader;
-    delete results;
 }
 
 void MainWindow::changeEvent(QEvent* e)
@@ -180,15 +172,13 @@ void MainWindow::changeEvent(QEvent* e)
 
 void MainWindow::stopAnalysis()
 {
-    if (!reader)
-        return;
-    reader->requestInterruption();
-    reader->wait();
+    session->stop();
+    session->wait();
 }
 
 void MainWindow::on_btnExport_clicked()
 {
-    if (statFocal->rowCount() < 1) {
+    if (session->result().table(FocalLength).rowCount() < 1) {
         QMessageBox::warning(this, windowTitle(), tr("Nothing to export"), QMessageBox::Ok);
         return;
     }
@@ -204,20 +194,13 @@ void MainWindow::on_btnExport_clicked()
     fileName = withFilterSuffix(fileName, filter);
 
     std::unique_ptr<Exporter> exporter = createExporter(fileName);
-    exporter->sections = exportSections(exportFormatFor(fileName), results->tableSet());
+    exporter->sections = exportSections(exportFormatFor(fileName), session->result().tableSet());
     if (lastAnalysis)
         exporter->context = *lastAnalysis;
-    if (exporter->write()) {
-        QMessageBox::information(this, windowTitle(), tr("The export has been completed"),
-                                 QMessageBox::Ok);
-    } else if (exporter->error() == ExportError::WriteFailed) {
-        // Opened but not written through (disk full, say): "could not open" would mislead.
-        QMessageBox::information(this, windowTitle(), tr("Could not write ") + fileName,
-                                 QMessageBox::Ok);
-    } else {
-        QMessageBox::information(this, windowTitle(), tr("Could not open ") + fileName,
-                                 QMessageBox::Ok);
-    }
+    // Opened but not written through (disk full, say) reads "Could not write", not "open".
+    const QString text = exporter->write() ? tr("The export has been completed")
+                                           : exportErrorMessage(exporter->error(), fileName);
+    QMessageBox::information(this, windowTitle(), text, QMessageBox::Ok);
 }
 
 std::unique_ptr<Exporter> MainWindow::createExporter(const QString& fileName)
@@ -247,10 +230,10 @@ void MainWindow::on_btnBrowse_clicked()
 
 void MainWindow::on_btnStart_clicked()
 {
-    if (reader) {
+    if (session->isRunning()) {
         // Start reads "Stop" while an analysis runs.
         stopRequested = true;
-        reader->requestInterruption();
+        session->stop();
         return;
     }
     AnalysisRequest request;
@@ -270,37 +253,28 @@ void MainWindow::on_btnStart_clicked()
     // The walk runs on the worker too, so a slow or huge folder never freezes the window;
     // its refusals come when it ends.
     stopRequested = false;
-    fileCount = -1;
     setStartButtonStops(true);
     ui->btnExport->setEnabled(false);
     ui->progressBar->setValue(0);
     ui->lblPicturesFound->setText(QStringLiteral("0"));
-    results->clear();
     lblOutcome->setText(tr("Listing folders..."));
-    processedCount.storeRelaxed(0);
-    foundCount.storeRelaxed(0);
 
     lastAnalysis =
         std::make_unique<ExportContext>(makeExportContext(request, OutcomeCounts(), QDateTime()));
-    reader = new EntryReader;
-    reader->setFiles(&processedCount, QStringList());
-    reader->configure(request, results);
-    reader->listBeforeReading(request, &foundCount);
-    reader->keepPictures();
-
     progressTimer->setInterval(100);
     progressTimer->start();
-    reader->start(QThread::InheritPriority);
+    session->start(request);
 }
 
 void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
 {
-    if (!item || reader)
+    if (!item || session->isRunning())
         return;
     QStringList paths;
-    for (int index : results->filesOfRow(kind, item->data(0, Qt::UserRole).toInt())) {
-        if (index >= 0 && index < lastFiles.size())
-            paths << lastFiles.at(index);
+    const QStringList& files = session->files();
+    for (int index : session->result().filesOfRow(kind, item->data(0, Qt::UserRole).toInt())) {
+        if (index >= 0 && index < files.size())
+            paths << files.at(index);
     }
     RowPicturesDialog dialog(tr("Pictures of %1").arg(item->text(0)), paths, this);
     dialog.exec();
@@ -324,69 +298,57 @@ void MainWindow::setStartButtonStops(bool stops)
 void MainWindow::progressTimer_timeout()
 {
     const QLocale numbers(QLocale::English);
-    if (!reader->isFinished()) {
-        fileCount = reader->fileTotal();
-        if (fileCount < 0) {
-            lblOutcome->setText(tr("Listing folders... %1 files found")
-                                    .arg(numbers.toString(foundCount.loadRelaxed())));
-            return;
-        }
-        const int done = processedCount.loadRelaxed();
-        ui->progressBar->setValue(progressValue(done, fileCount));
-        ui->lblPicturesFound->setText(QString::number(done));
-        if (!stopRequested)
-            lblOutcome->setText(tr("Reading %1 files").arg(numbers.toString(fileCount)));
+    const int total = session->fileTotal();
+    if (total < 0) {
+        lblOutcome->setText(
+            tr("Listing folders... %1 files found").arg(numbers.toString(session->filesFound())));
         return;
     }
+    const int done = session->filesDone();
+    ui->progressBar->setValue(progressValue(done, total));
+    ui->lblPicturesFound->setText(QString::number(done));
+    if (!stopRequested)
+        lblOutcome->setText(tr("Reading %1 files").arg(numbers.toString(total)));
+}
 
-    // The worker computes the percentages after its last count: wait before reading.
-    reader->wait();
+void MainWindow::analysisFinished()
+{
+    session->wait();
     progressTimer->stop();
     setStartButtonStops(false);
     ui->btnExport->setEnabled(true);
-    const Refusal refusal = reader->refusal();
-    const int total = reader->fileTotal();
-    const int done = processedCount.loadRelaxed();
-    const QString folder = ui->txtFolderName->text();
-    lastFiles = reader->fileList();
-    delete reader;
-    reader = nullptr;
-    if (stopRequested && total < 0) {
+    const Refusal refusal = session->refusal();
+    const int total = session->fileTotal();
+    const int done = session->filesDone();
+    if (session->wasStopped() && total < 0) {
         lblOutcome->setText(tr("Stopped while listing folders"));
         return;
     }
     if (refusal != Refusal::None) {
         lblOutcome->clear();
-        QString text = refusalMessage(refusal);
-        if (refusal == Refusal::UnreadableFolder)
-            text += QStringLiteral(" ") + folder;
+        // The classic message box says "Invalid Folder" alone; the others name the folder.
+        const QString text = refusal == Refusal::InvalidFolder
+                                 ? refusalMessage(refusal)
+                                 : refusalLine(refusal, session->request().folder);
         QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
         return;
     }
     ui->lblPicturesFound->setText(QString::number(done));
-    const bool stopped = stopRequested && done < total;
-    if (stopped) {
-        // What was counted so far, with its shares.
-        for (int kind = 0; kind < StatKindCount; ++kind)
-            results->table(StatKind(kind)).computePercents();
-    } else {
+    const bool stopped = session->wasStopped() && done < total;
+    if (!stopped)
         ui->progressBar->setValue(10000);
-    }
-    lastAnalysis->analysedAt = QDateTime::currentDateTime();
-    lastAnalysis->outcomes = results->outcomes;
+    lastAnalysis->analysedAt = session->finishedAt();
+    lastAnalysis->outcomes = session->result().outcomes;
     showResults();
     showOutcomes();
-    if (stopped) {
-        lblOutcome->setText(tr("Stopped after %1 of %2 files; ")
-                                .arg(numbers.toString(done), numbers.toString(total)) +
-                            lblOutcome->text());
-    }
+    if (stopped)
+        lblOutcome->setText(session->stoppedLine() + lblOutcome->text());
 }
 
 void MainWindow::showOutcomes()
 {
-    const OutcomeCounts& counts = results->outcomes;
-    QString text = counts.summary(counts.pairDuplicates > 0, counts.outsideDates > 0);
+    const AnalysisResult* results = &session->result();
+    QString text = session->summary();
     if (!results->unlistedFolders.isEmpty())
         text +=
             tr("; %n folder(s) could not be read", nullptr, int(results->unlistedFolders.size()));
@@ -451,7 +413,7 @@ void MainWindow::showResults()
     bold.setWeight(QFont::Bold);
     for (const Pair& pair : pairs) {
         showInBothOrders(
-            results->table(pair.kind),
+            session->result().table(pair.kind),
             [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },
             [&](const StatTable& t) { fillTree(pair.byCount, t, pair.kind, bold); });
     }

@@ -4,7 +4,6 @@
 
 #include "core/count/statkind.h"
 
-#include <QAtomicInt>
 #include <QMainWindow>
 
 #include <memory>
@@ -12,20 +11,18 @@
 class AboutDialog;
 class CountingOptionsBox;
 class QTreeWidgetItem;
-class AnalysisResult;
+class AnalysisSession;
 struct ExportContext;
-class EntryReader;
 class Exporter;
 class QLabel;
 class QTimer;
-class StatTable;
 
 namespace Ui {
 class MainWindow;
 }
 
 // The program's window: picks the folder, formats and filters, runs one analysis at a
-// time on a worker thread, shows the tables twice (by value, by share) and exports them.
+// time in an AnalysisSession, shows the tables twice (by value, by share) and exports them.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -52,6 +49,8 @@ private slots:
     void on_btnBrowse_clicked();
     void on_btnStart_clicked();
     void progressTimer_timeout();
+    // The session's end: the refusal, or the results of a complete or stopped run.
+    void analysisFinished();
     void on_btnAbout_clicked();
 
 private:
@@ -65,29 +64,18 @@ private:
     void setStartButtonStops(bool stops);
     // Start's What's This: what it does, and the reading cache it uses.
     static QString startWhatsThis();
-    // Stops a running worker and waits for it, so that nothing it uses goes away under it.
+    // Stops a running analysis and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog;
     QTimer* progressTimer;
-    StatTable* statFocal;
-    StatTable* statFocal35;
-    StatTable* statAperture;
-    StatTable* statISO;
-    StatTable* statExposure;
-    StatTable* statCamera;
-    EntryReader* reader;
-    AnalysisResult* results; // owns the tables that statFocal and the others point to
-    QLabel* lblOutcome;      // what became of every file
+    AnalysisSession* session; // runs the analyses and owns the last result
+    QLabel* lblOutcome;       // what became of every file
     CountingOptionsBox* countingOptions;
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
-    int fileCount = 0;         // -1 while the folders are listed
-    QAtomicInt processedCount; // written by the worker, read by the timer
-    QAtomicInt foundCount;     // files found by the walk so far
     bool stopRequested = false;
-    QStringList lastFiles; // the files of the last analysis, in list order
 };
 
 #endif

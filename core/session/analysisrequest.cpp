@@ -33,6 +33,13 @@ QString refusalMessage(Refusal refusal)
     return QString();
 }
 
+QString refusalLine(Refusal refusal, const QString& folder)
+{
+    if (refusal == Refusal::InvalidFolder || refusal == Refusal::UnreadableFolder)
+        return refusalMessage(refusal) + QStringLiteral(": ") + folder;
+    return refusalMessage(refusal);
+}
+
 Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing,
                          const WalkWatch* watch)
 {

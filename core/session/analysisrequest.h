@@ -52,8 +52,13 @@ enum class Refusal
     NoFiles,          // "No files were found"
 };
 
-// The user-facing text of a refusal ("" for None); the window shows it as it is.
+// The user-facing text of a refusal ("" for None); the window's message box shows it as
+// it is.
 QString refusalMessage(Refusal refusal);
+
+// The refusal as one line that names the folder where the folder is at fault ("Invalid
+// Folder: /path"), as the report prints it.
+QString refusalLine(Refusal refusal, const QString& folder);
 
 // The files an analysis reads, and the folders below the chosen one that could not be listed.
 struct FileListing

@@ -11,8 +11,6 @@
 #include "core/session/analysisrequest.h"
 #include "core/session/analysisresult.h"
 #include "core/session/orderedanalysis.h"
-#include "core/session/threadsanitizer.h"
-#include "core/walk/filecollector.h"
 
 #include <QHash>
 
@@ -59,16 +57,7 @@ void EntryReader::setFiles(QAtomicInt* counter, const QStringList& fileList)
 {
     progress = counter;
     files = fileList;
-    total.storeRelease(int(files.size()));
     progress->storeRelaxed(0);
-}
-
-void EntryReader::listBeforeReading(const AnalysisRequest& request, QAtomicInt* found)
-{
-    listing = true;
-    listingRequest = request;
-    listingFound = found;
-    total.storeRelease(-1);
 }
 
 void EntryReader::addFilter(IFilter* filter)
@@ -88,44 +77,16 @@ void EntryReader::setJobs(int count)
     jobs = count;
 }
 
-bool EntryReader::wait(QDeadlineTimer deadline)
+bool EntryReader::read(const std::function<bool()>& stop)
 {
-    const bool finished = QThread::wait(deadline);
-    if (finished)
-        tsanAcquire(this);
-    return finished;
+    return cacheFile.isEmpty() ? runFiles(nullptr, stop) : runWithCache(stop);
 }
 
-void EntryReader::run()
-{
-    if (listing) {
-        WalkWatch watch;
-        watch.found = listingFound;
-        watch.stop = [this] { return isInterruptionRequested(); };
-        FileListing listed;
-        listingRefusal = listRequestFiles(listingRequest, &listed, &watch);
-        if (listingRefusal != Refusal::None || isInterruptionRequested()) {
-            tsanRelease(this);
-            return;
-        }
-        files = listed.files;
-        walkedFolders = listed.walkedFolders;
-        if (result)
-            result->unlistedFolders = listed.unlistedFolders;
-        total.storeRelease(int(files.size()));
-    }
-    if (cacheFile.isEmpty())
-        runFiles(nullptr);
-    else
-        runWithCache();
-    tsanRelease(this);
-}
-
-bool EntryReader::runWithCache()
+bool EntryReader::runWithCache(const std::function<bool()>& stop)
 {
     QStringList warnings;
     std::unique_ptr<ReadingCache> cache = ReadingCache::open(cacheFile, &warnings);
-    const bool complete = runFiles(cache.get());
+    const bool complete = runFiles(cache.get(), stop);
     if (cache) {
         if (complete)
             cache->finish(files, walkedFolders, extensions);
@@ -169,7 +130,7 @@ void EntryReader::apply(int index, PictureOutcome outcome, const PictureValues& 
     }
 }
 
-bool EntryReader::runFiles(ReadingCache* cache)
+bool EntryReader::runFiles(ReadingCache* cache, const std::function<bool()>& stop)
 {
     const QStringList list = files;
 
@@ -211,7 +172,7 @@ bool EntryReader::runFiles(ReadingCache* cache)
 
     int index = 0;
     const bool complete = analyseInOrder(
-        list, filters, jobs, [this] { return isInterruptionRequested(); },
+        list, filters, jobs, stop,
         [&](PictureOutcome outcome, const PictureValues& read) {
             const int at = index++;
             const QString& path = list[at];
@@ -252,11 +213,10 @@ bool EntryReader::runFiles(ReadingCache* cache)
               [](const auto* a, const auto* b) { return a->front().index < b->front().index; });
     for (std::vector<Waiting>* members : unsettled)
         settle(*members);
-    if (!complete)
-        return false;
+    // After a stop too: what was counted so far, with its shares.
     for (StatTable* table : tables) {
         if (table)
             table->computePercents();
     }
-    return true;
+    return complete;
 }

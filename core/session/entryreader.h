@@ -7,12 +7,9 @@
 #include "core/session/analysisrequest.h"
 
 #include <QAtomicInt>
-#include <QDeadlineTimer>
-#include <QStringList>
-#include <QThread>
-#include <QVector>
-
 #include <QDate>
+#include <QStringList>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -25,14 +22,16 @@ class MakeFilter;
 class ModelFilter;
 class StatTable;
 
-// The worker thread of an analysis: reads each file's Exif data, asks the filters,
-// fills the registered tables and raises the progress counter once per file.
-// Configure it before start(); the owner waits for it before touching the tables.
-class EntryReader : public QThread
+// The reading step of an analysis: reads each file's Exif data (through the reading
+// cache when one is set), asks the filters, fills the registered tables in list order
+// and raises the progress counter once per file. Configure it, then call read().
+class EntryReader
 {
 public:
     EntryReader();
-    ~EntryReader() override;
+    ~EntryReader();
+    EntryReader(const EntryReader&) = delete;
+    EntryReader& operator=(const EntryReader&) = delete;
 
     // Stores the counter (set to 0 here) and a copy of the absolute file paths.
     void setFiles(QAtomicInt* progress, const QStringList& files);
@@ -51,41 +50,24 @@ public:
     // Makes the run keep which pictures each row of the result's tables counts (call after
     // configure): four bytes per table and picture.
     void keepPictures();
-    // Makes run() list the request's files first, on the reader's thread, counting them in
-    // found as the walk goes (call after setFiles and configure). The walk stops on
-    // interruption like the reading; a refusal ends the run before any file is read.
-    void listBeforeReading(const AnalysisRequest& request, QAtomicInt* found);
-    // After the run: why the listing refused the analysis (None when it did not, or when
-    // the files were given), and the files read or to be read.
-    Refusal refusal() const { return listingRefusal; }
-    const QStringList& fileList() const { return files; }
-    // The number of files to read: -1 while they are being listed.
-    int fileTotal() const { return total.loadAcquire(); }
     // The folders the given files were listed from, the chosen one first: with them a
-    // complete run drops the cache entries of files that are gone. (A run that lists its
-    // own files knows them.)
+    // complete run drops the cache entries of files that are gone.
     void setWalkedFolders(const QStringList& folders) { walkedFolders = folders; }
 
     // Called on the reader's thread, in list order, for each file that drew library
     // messages, with its path and its messages, each once.
     void setMessageSink(std::function<void(const QString&, const QStringList&)> sink);
 
-    // Waits for run() to return, as QThread::wait() does; afterwards the tables, the
-    // filters and the counter belong to the caller again.
-    bool wait(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
-    bool wait(unsigned long milliseconds) { return wait(QDeadlineTimer(qint64(milliseconds))); }
-
-protected:
-    // Reads every file, applying each picture to the tables in list order on this thread;
-    // stops before the next file when interruption is requested, and computes the
-    // percentages only after a complete run.
-    void run() override;
+    // Reads every file on the calling thread and the reading threads, asking stop between
+    // files; computes the percentages of what was counted, also after a stop. False when
+    // stop ended it early.
+    bool read(const std::function<bool()>& stop);
 
 private:
     // Reads the files, through the reading cache when one is set; false when stopped.
-    bool runFiles(ReadingCache* cache);
+    bool runFiles(ReadingCache* cache, const std::function<bool()>& stop);
     // Opens the reading cache, reads, and leaves the cache up to date.
-    bool runWithCache();
+    bool runWithCache(const std::function<bool()>& stop);
     // Gives a file its outcome: to the tables when counted, to the counts, to the sink.
     void apply(int index, PictureOutcome outcome, const PictureValues& values);
 
@@ -97,12 +79,7 @@ private:
     std::unique_ptr<MakeFilter> makeFilter;
     std::unique_ptr<ModelFilter> modelFilter;
     AnalysisResult* result = nullptr;
-    bool listing = false;
     bool keepingPictures = false;
-    AnalysisRequest listingRequest;
-    QAtomicInt* listingFound = nullptr;
-    Refusal listingRefusal = Refusal::None;
-    QAtomicInt total{0};
     bool estimate35mm = false;
     bool pairsOnce = false;
     bool dateRange = false;

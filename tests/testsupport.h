@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#ifndef LENSTALLY_TESTSUPPORT_H
+#define LENSTALLY_TESTSUPPORT_H
+
+// Helpers shared by the test executables.
+
+#include <atomic>
+#include <thread>
+
+class EntryReader;
+
+// Runs an EntryReader's read() on a thread of its own, as a session does, so that a test
+// can watch its progress and stop it. The destructor stops and joins it.
+class BackgroundRead
+{
+public:
+    explicit BackgroundRead(EntryReader& reader);
+    ~BackgroundRead();
+    BackgroundRead(const BackgroundRead&) = delete;
+    BackgroundRead& operator=(const BackgroundRead&) = delete;
+
+    // Asks the read to stop before its next file.
+    void stop() { stopping.store(true); }
+    // Waits up to ms milliseconds for read() to return; true when it has.
+    bool wait(int ms);
+    // What read() returned: true for a complete run. Valid after wait() said true.
+    bool complete() const { return completed; }
+
+private:
+    std::atomic<bool> stopping{false};
+    std::atomic<bool> ended{false};
+    bool completed = false;
+    std::thread thread;
+};
+
+#endif
