@@ -7,7 +7,7 @@
 #include <QLocale>
 
 #include <chrono>
-#include <system_error>
+#include <thread>
 
 AnalysisSession::AnalysisSession(QObject* parent) : QObject(parent) {}
 
@@ -24,7 +24,7 @@ void AnalysisSession::setMessageSink(std::function<void(const QString&, const QS
 
 bool AnalysisSession::start(const AnalysisRequest& request)
 {
-    if (thread.joinable())
+    if (thread)
         return false;
     lastRequest = request;
     refused = Refusal::None;
@@ -37,10 +37,10 @@ bool AnalysisSession::start(const AnalysisRequest& request)
     found.storeRelaxed(0);
     done.storeRelaxed(0);
     total.storeRelease(-1);
-    try {
-        thread = std::thread([this] { run(); });
-    } catch (const std::system_error&) {
+    thread = std::make_unique<WorkerThreads>(1, [this] { run(); });
+    if (thread->size() == 0) {
         // No thread to be had: run here, so that the caller still gets its end.
+        thread.reset();
         run();
     }
     return true;
@@ -53,7 +53,7 @@ void AnalysisSession::stop()
 
 bool AnalysisSession::wait(int ms)
 {
-    if (!thread.joinable())
+    if (!thread)
         return true;
     // finished() is the thread's last act: a thread that said so is about to return.
     // Without a signal to go by, a short sleep per poll keeps the wait cheap.
@@ -65,7 +65,7 @@ bool AnalysisSession::wait(int ms)
             std::this_thread::sleep_for(std::chrono::milliseconds(ms < 10 ? ms : 10));
         }
     }
-    thread.join();
+    thread.reset();
     return true;
 }
 

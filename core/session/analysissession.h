@@ -10,9 +10,11 @@
 #include <QObject>
 #include <QStringList>
 
+#include "core/base/workerthreads.h"
+
 #include <atomic>
 #include <functional>
-#include <thread>
+#include <memory>
 
 // One analysis as every front end runs it: walks the request's folder, reads and judges
 // the pictures and fills the result, on threads of its own; reports the end by a signal,
@@ -42,7 +44,7 @@ public:
     // has ended or when none runs. The result belongs to the caller afterwards.
     bool wait(int ms = -1);
     // True from start() until the analysis has ended and been waited for.
-    bool isRunning() const { return thread.joinable(); }
+    bool isRunning() const { return thread != nullptr; }
 
     // While it runs, from any thread: files found by the walk so far, the files to read
     // (-1 while the walk runs), and the files read so far.
@@ -74,7 +76,7 @@ signals:
 private:
     void run();
 
-    std::thread thread;
+    std::unique_ptr<WorkerThreads> thread; // the one running run(), until waited for
     std::atomic<bool> stopFlag{false};
     std::atomic<bool> ended{false}; // run() has done all but say so
     QAtomicInt found{0};

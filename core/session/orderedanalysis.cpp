@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/session/orderedanalysis.h"
 
+#include "core/base/workerthreads.h"
 #include "core/cache/readingcache.h"
 #include "core/read/exifaccess.h"
 
@@ -11,8 +12,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -81,15 +80,10 @@ public:
                 const std::function<bool()>& stop, ReadingCache* cache)
         : files(files), filters(filters), stop(stop), cache(cache),
           ring(size_t(jobs * kAheadPerJob)), batchSize(cache ? kCachedBatch : kBatch),
-          batchCount((int(files.size()) + batchSize - 1) / batchSize)
+          batchCount((int(files.size()) + batchSize - 1) / batchSize),
+          // Fewer when the system has no more to give: the consumer reads what is left.
+          workers(jobs - 1, [this] { work(); })
     {
-        for (int i = 1; i < jobs; ++i) {
-            try {
-                threads.emplace_back([this] { work(); });
-            } catch (const std::system_error&) {
-                break; // no more threads to be had: the consumer reads what is left
-            }
-        }
     }
 
     ~OrderedPool()
@@ -100,8 +94,7 @@ public:
             stopping = true;
         }
         spaceFree.notify_all();
-        for (std::thread& t : threads)
-            t.join();
+        // The workers are joined as the last members go, before the ring and the lock.
     }
 
     // Hands out the result of file index; indexes are taken in order from 0. False when
@@ -205,7 +198,6 @@ private:
     std::vector<Batch> ring;
     const int batchSize;
     const int batchCount;
-    std::vector<std::thread> threads;
     std::mutex mutex;
     std::condition_variable resultReady;
     std::condition_variable spaceFree;
@@ -217,6 +209,7 @@ private:
     std::vector<Result> held;
     std::vector<Result> spare;
     int heldBatch = -1;
+    WorkerThreads workers; // last: started once everything above is set up
 };
 
 } // namespace

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/walk/filecollector.h"
 
+#include "core/base/workerthreads.h"
+
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
+#include <QFile>
 #include <QSet>
 
-#if defined(Q_OS_UNIX)
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -15,10 +15,7 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
-#endif
 
 QStringList pictureExtensions(bool jpeg, bool tiff, bool raw, bool heif)
 {
@@ -58,8 +55,6 @@ QSet<QString> foldedSet(const QStringList& extensions)
         folded.insert(ext.toCaseFolded());
     return folded;
 }
-
-#if defined(Q_OS_UNIX)
 
 // The text after the last dot of a file name, as QFileInfo::suffix() gives it.
 QString suffixOf(const QString& name)
@@ -178,17 +173,7 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWat
                 found.notify_all();
         }
     };
-    std::vector<std::thread> helpers;
-    for (int i = 1; i < jobs; ++i) {
-        try {
-            helpers.emplace_back(work);
-        } catch (const std::system_error&) {
-            break; // no more threads to be had: walk on with those started
-        }
-    }
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
+    runOnThreads(jobs, work);
 }
 
 // Appends the files of a read folder, then those of each subfolder in turn.
@@ -230,21 +215,6 @@ void dropLinkedTwins(const QString& root, QStringList* files, const std::vector<
     *files = std::move(kept);
 }
 
-#else
-
-// Appends the matching files of one folder, in the order the file system lists them.
-void appendMatching(QDir& dir, const QSet<QString>& folded, QStringList* files)
-{
-    const QFileInfoList entries =
-        dir.entryInfoList(QStringList(), QDir::Files | QDir::Hidden, QDir::NoSort);
-    for (const QFileInfo& entry : entries) {
-        if (folded.contains(entry.suffix().toCaseFolded()))
-            files->append(entry.absoluteFilePath());
-    }
-}
-
-#endif
-
 } // namespace
 
 namespace {
@@ -263,16 +233,12 @@ QString rootPath(const QString& folder)
 
 QString canonicalPath(const QString& path)
 {
-#if defined(Q_OS_UNIX)
     char* resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
     if (!resolved)
         return QString();
     const QString result = QFile::decodeName(resolved);
     ::free(resolved);
     return result;
-#else
-    return QFileInfo(path).canonicalFilePath();
-#endif
 }
 
 QString collectRoot(const QString& folder)
@@ -286,7 +252,6 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
 {
     const QSet<QString> folded = foldedSet(extensions);
     QStringList files;
-#if defined(Q_OS_UNIX)
     Folder root;
     root.path = rootPath(folder);
     root.nativePath = QFile::encodeName(collectRoot(folder));
@@ -294,21 +259,5 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
     std::vector<char> viaLink;
     gather(root, &files, &viaLink, unlisted, walked);
     dropLinkedTwins(root.path, &files, viaLink);
-#else
-    Q_UNUSED(jobs);
-    Q_UNUSED(watch);
-    Q_UNUSED(walked);
-    if (unlisted && !QDir(folder).isReadable())
-        unlisted->append(collectRoot(folder));
-    // Elsewhere through Qt: the folder's own files, then each folder the iterator yields.
-    QDir dir(folder);
-    QDirIterator folders(folder, QStringList(), QDir::Dirs | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-    appendMatching(dir, folded, &files);
-    while (folders.hasNext()) {
-        dir.setPath(folders.next());
-        appendMatching(dir, folded, &files);
-    }
-#endif
     return files;
 }
