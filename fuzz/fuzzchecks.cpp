@@ -36,7 +36,7 @@ bool isSane(float value)
     return std::isfinite(value) && std::fabs(value) < 1e9f;
 }
 
-// The tables of one analysis, registered as the worker registers them.
+// The tables of one analysis, registered as the reading step registers them.
 struct Tables
 {
     StatTable table[StatKindCount];

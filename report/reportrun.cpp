@@ -98,7 +98,8 @@ bool ReportRun::analyse()
         const qint64 elapsed = clock.elapsed();
         err->write(("\r" + progressLine(session.filesDone(), total, elapsed) + "\033[K").toUtf8());
     };
-    while (!session.wait(100)) {
+    // Short waits while the walk runs, so that the line shows as the reading starts.
+    while (!session.wait(session.fileTotal() < 0 ? 10 : 100)) {
         if (interrupted()) {
             session.stop();
             session.wait();
@@ -108,6 +109,9 @@ bool ReportRun::analyse()
         }
         showLine();
     }
+    // Even a run shorter than one wait says what it read.
+    if (!lineShown && session.refusal() == Refusal::None)
+        showLine();
     if (lineShown)
         err->write("\r\033[K");
     // A signal during the last files still stops the run: nothing is printed or exported.

@@ -3,7 +3,31 @@
 
 #include "core/session/entryreader.h"
 
+#include <QFile>
+#include <QProcess>
+
 #include <chrono>
+
+ProcessRun runReport(const QStringList& arguments, const QString& stdoutFile)
+{
+    QProcess process;
+    if (!stdoutFile.isEmpty())
+        process.setStandardOutputFile(stdoutFile);
+    process.start(QStringLiteral(LENSTALLY_REPORT_PATH), arguments);
+    ProcessRun run;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 BackgroundRead::BackgroundRead(EntryReader& reader)
     : thread([this, &reader] {

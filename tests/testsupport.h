@@ -4,10 +4,30 @@
 
 // Helpers shared by the test executables.
 
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
 #include <atomic>
 #include <thread>
 
 class EntryReader;
+
+// The end of a program run as a process: its exit status (-1 when it crashed or did not
+// end within two minutes) and what it wrote.
+struct ProcessRun
+{
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs lenstally-report with the arguments, its standard output going to stdoutFile when
+// one is given, and waits for its end.
+ProcessRun runReport(const QStringList& arguments, const QString& stdoutFile = QString());
+
+// The bytes of a file, or "<missing>" when it cannot be read.
+QByteArray fileBytes(const QString& path);
 
 // Runs an EntryReader's read() on a thread of its own, as a session does, so that a test
 // can watch its progress and stop it. The destructor stops and joins it.

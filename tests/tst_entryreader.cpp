@@ -18,7 +18,7 @@ Q_DECLARE_METATYPE(testpictures::Tag)
 
 namespace {
 
-// Six tables registered with a reader, read back as "label:count" lists.
+// The tables registered with a reader, read back as "label:count" lists.
 struct Tables
 {
     StatTable tables[StatKindCount];

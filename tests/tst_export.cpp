@@ -11,6 +11,7 @@
 #include "export/resultexport.h"
 #include "export/tabexporter.h"
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -31,14 +32,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
 
 bool putFile(const QString& path, const QByteArray& bytes)
 {

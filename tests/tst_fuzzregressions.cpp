@@ -53,7 +53,7 @@ void FuzzRegressionsTest::replay()
     const QString problem = fuzzchecks::checkPicture(data, std::size_t(bytes.size()));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
-    // As a file read by the worker: the same outcome as from memory.
+    // As a file read by the reading step: the same outcome as from memory.
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("input.jpg"));
     QVERIFY(QFile::copy(path, copy));

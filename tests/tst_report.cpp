@@ -3,6 +3,7 @@
 // exports byte-identical to the window's, interruption, and the benchmark's smoke run.
 
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include "core/session/analysisrequest.h"
 #include "core/session/analysisresult.h"
@@ -19,27 +20,7 @@ namespace {
 
 const QString reportPath = QStringLiteral(LENSTALLY_REPORT_PATH);
 
-struct Run
-{
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runReport(const QStringList& arguments, const QString& stdoutFile = QString())
-{
-    QProcess process;
-    if (!stdoutFile.isEmpty())
-        process.setStandardOutputFile(stdoutFile);
-    process.start(reportPath, arguments);
-    Run run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.status = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
+using Run = ProcessRun;
 
 QList<Tag> cameraTags(const QString& make, const QString& model, const QString& focal)
 {
@@ -94,12 +75,6 @@ QByteArray withoutDate(const QByteArray& bytes)
 {
     static const QRegularExpression date(QStringLiteral("<dt>Analysed</dt><dd>.*</dd>"));
     return QString::fromUtf8(bytes).replace(date, QString()).toUtf8();
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // Every file below root with its size and modification time.

@@ -7,6 +7,7 @@
 
 #include "modalwidgets.h"
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -25,12 +26,6 @@
 using namespace testpictures;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // The export without the report page's time of analysis.
 QByteArray withoutTime(const QByteArray& bytes)

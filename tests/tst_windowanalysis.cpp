@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Analyses run from the real window over folders of generated pictures: the refusals,
-// the folder walk, the filters, the twelve result trees, Browse, and closing the
-// window or pressing Close while the worker reads.
+// the folder walk, the filters, the sixteen result trees, Browse, and closing the
+// window or pressing Close while the session reads.
 
 #include "core/cache/readingcache.h"
 #include "ui/mainwindow.h"
@@ -41,7 +41,7 @@ using namespace testpictures;
 namespace {
 
 const char closeChildVariable[] = "LENSTALLY_CLOSE_CHILD";
-// Enough pictures that the worker is still reading when the test closes the window: some
+// Enough pictures that the session is still reading when the test closes the window: some
 // seconds' work even for two fast threads, far more than one 100 ms tick.
 const int manyPictures = 100000;
 
@@ -272,7 +272,7 @@ void TestWindowAnalysis::refusals()
         box->button(QMessageBox::Ok)->click();
     });
     widget<QPushButton>("btnStart")->click();
-    // The folder is walked by the worker: its refusal comes when the walk ends.
+    // The folder is walked by the session: its refusal comes when the walk ends.
     QTRY_COMPARE(text, message);
     QCOMPARE(title, QStringLiteral("Lenstally v1.2"));
     QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Start"));
@@ -588,13 +588,13 @@ void TestWindowAnalysis::closeWindowDuringAnalysis()
     widget<QLineEdit>("txtFolderName")->setText(folder);
     widget<QPushButton>("btnStart")->click();
 
-    // The window keeps ticking while the worker reads.
+    // The window keeps ticking while the session reads.
     auto* label = widget<QLabel>("lblPicturesFound");
     QTRY_VERIFY(label->text().toInt() > 0);
     QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Stop"));
     QVERIFY(widget<QProgressBar>("progressBar")->value() < 10000);
 
-    // Closing by the frame: the destructor stops the worker before the tables go.
+    // Closing by the frame: the destructor stops the session before the tables go.
     window->close();
     QElapsedTimer clock;
     clock.start();
@@ -662,7 +662,7 @@ void TestWindowAnalysis::stopShowsWhatWasCounted()
 void TestWindowAnalysis::stopDuringTheWalk()
 {
     // Stop at once: the walk ends before the first folder, or the reading before the first
-    // file, whichever the worker had reached.
+    // file, whichever the session had reached.
     const QString folder = dir.filePath(QStringLiteral("many"));
     QVERIFY(QDir().mkpath(folder));
     QVERIFY(writeManyPictures(folder, manyPictures));

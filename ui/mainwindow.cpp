@@ -250,7 +250,7 @@ void MainWindow::on_btnStart_clicked()
     request.cacheFile = ReadingCache::defaultPath();
     countingOptions->applyTo(&request);
 
-    // The walk runs on the worker too, so a slow or huge folder never freezes the window;
+    // The walk runs in the session too, so a slow or huge folder never freezes the window;
     // its refusals come when it ends.
     stopRequested = false;
     setStartButtonStops(true);
