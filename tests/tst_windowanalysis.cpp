@@ -384,6 +384,13 @@ void TestWindowAnalysis::countingOptionsReachTheAnalysis()
                             "0 unreadable, 1 pair duplicates, 1 outside the dates"));
     QCOMPARE(treeRows(widget<QTreeWidget>("treeCamera")),
              QStringList({"Canon - Canon EOS R|1|100.00"}));
+    // An option that is on is said even when it left nothing out, as the report says it.
+    widget<QCheckBox>("chkTakenFrom")->setChecked(false);
+    QVERIFY(QFile::remove(folder + "/IMG_1.CR2"));
+    start(folder);
+    QCOMPARE(widget<QLabel>("lblOutcome")->text(),
+             QStringLiteral("2 files: 2 counted, 0 filtered out, 0 without usable data, "
+                            "0 unreadable, 0 pair duplicates"));
 }
 
 void TestWindowAnalysis::enterInFolderFieldStarts()
