@@ -135,12 +135,13 @@ PictureReading readFile(const QString& path)
 {
     QStringList messages;
     PictureReading reading;
-    {
+    exif::readAlone([&] {
+        messages.clear();
         const exif::MessageCapture capture(&messages);
         exif::ImagePtr image = exif::openFile(path);
         reading = readImage(image.get(), &messages);
         image.reset(); // its destructor may still talk
-    }
+    });
     reading.values.messages = std::move(messages);
     return reading;
 }
