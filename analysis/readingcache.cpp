@@ -3,6 +3,7 @@
 
 #include "analysis/exifaccess.h"
 #include "analysis/filecollector.h"
+#include "analysis/fsname.h"
 
 #include <QDataStream>
 #include <QDateTime>
@@ -66,6 +67,25 @@ void bindText(sqlite3_stmt* statement, int index, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+// A file or folder name is stored as the file system's bytes.
+void bindName(sqlite3_stmt* statement, int index, const QString& name)
+{
+    const QByteArray bytes = fsname::encode(name);
+    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+QString columnName(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return fsname::decode(QByteArray(text, sqlite3_column_bytes(statement, column)));
+}
+
+bool isFolder(const QString& path)
+{
+    struct stat info;
+    return ::stat(fsname::encode(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 QString columnText(sqlite3_stmt* statement, int column)
@@ -402,7 +422,7 @@ qint64 ReadingCache::folderId(const QString& canonical, bool create)
     qint64 id = -1;
     if (create) {
         sqlite3_reset(addFolderStatement);
-        bindText(addFolderStatement, 1, canonical);
+        bindName(addFolderStatement, 1, canonical);
         const int code = sqlite3_step(addFolderStatement);
         if (code != SQLITE_DONE) {
             failed(code, true);
@@ -410,7 +430,7 @@ qint64 ReadingCache::folderId(const QString& canonical, bool create)
         }
     }
     sqlite3_reset(folderStatement);
-    bindText(folderStatement, 1, canonical);
+    bindName(folderStatement, 1, canonical);
     const int code = sqlite3_step(folderStatement);
     if (code == SQLITE_ROW)
         id = sqlite3_column_int64(folderStatement, 0);
@@ -524,7 +544,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
             if (next.lastIndexOf(QLatin1Char('/')) != slash ||
                 QStringView(next).left(slash) != folder)
                 break;
-            group.names.push_back(QStringView(next).mid(slash + 1).toUtf8());
+            group.names.push_back(fsname::encode(next.mid(slash + 1)));
         }
         i = group.end;
         groups.push_back(std::move(group));
@@ -533,12 +553,12 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         if (abandon())
             return false;
         const int folder =
-            ::open(QFile::encodeName(group.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            ::open(fsname::encode(group.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (int k = group.begin; k < group.end; ++k) {
             const QByteArray& name = group.names[size_t(k - group.begin)];
             stamped[size_t(k)] =
                 folder >= 0 ? stampAt(folder, name.constData(), &stamps[size_t(k)])
-                            : stampAt(AT_FDCWD, QFile::encodeName(files[first + k]).constData(),
+                            : stampAt(AT_FDCWD, fsname::encode(files[first + k]).constData(),
                                       &stamps[size_t(k)]);
         }
         if (folder >= 0)
@@ -576,7 +596,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         // A file that cannot even be opened may be readable next time: not kept.
         if (reading.outcome == PictureOutcome::Unreadable) {
             const int fd =
-                ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+                ::open(fsname::encode(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd < 0)
                 continue;
             ::close(fd);
@@ -619,7 +639,7 @@ void ReadingCache::writePending()
         sqlite3_stmt* s = insertStatement;
         sqlite3_reset(s);
         sqlite3_bind_int64(s, 1, folder);
-        bindText(s, 2, entry.name);
+        bindName(s, 2, entry.name);
         sqlite3_bind_int64(s, 3, entry.stamp.size);
         sqlite3_bind_int64(s, 4, entry.stamp.modified);
         sqlite3_bind_int64(s, 5, entry.stamp.inode);
@@ -760,7 +780,7 @@ void ReadingCache::prune(const QStringList& files, const QStringList& walkedFold
         sqlite3_reset(namesStatement);
         sqlite3_bind_int64(namesStatement, 1, id);
         while ((code = sqlite3_step(namesStatement)) == SQLITE_ROW) {
-            const QString name = columnText(namesStatement, 0);
+            const QString name = columnName(namesStatement, 0);
             if (listedType(name) && !namesIn(canonical).contains(name))
                 gone.append(name);
         }
@@ -771,7 +791,7 @@ void ReadingCache::prune(const QStringList& files, const QStringList& walkedFold
         for (const QString& name : gone) {
             sqlite3_reset(dropStatement);
             sqlite3_bind_int64(dropStatement, 1, id);
-            bindText(dropStatement, 2, name);
+            bindName(dropStatement, 2, name);
             code = sqlite3_step(dropStatement);
             sqlite3_reset(dropStatement);
             if (code != SQLITE_DONE)
@@ -792,11 +812,11 @@ void ReadingCache::prune(const QStringList& files, const QStringList& walkedFold
         const QString beyond = below.chopped(1) + QLatin1Char('0');
         QVector<qint64> goneFolders;
         sqlite3_reset(foldersStatement);
-        bindText(foldersStatement, 1, below);
-        bindText(foldersStatement, 2, beyond);
+        bindName(foldersStatement, 1, below);
+        bindName(foldersStatement, 2, beyond);
         while ((code = sqlite3_step(foldersStatement)) == SQLITE_ROW) {
-            const QString folder = columnText(foldersStatement, 1);
-            if (!walked.contains(folder) && !QFileInfo(folder).isDir())
+            const QString folder = columnName(foldersStatement, 1);
+            if (!walked.contains(folder) && !isFolder(folder))
                 goneFolders.append(sqlite3_column_int64(foldersStatement, 0));
         }
         sqlite3_reset(foldersStatement);
