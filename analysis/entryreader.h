@@ -51,6 +51,9 @@ public:
     // Makes the run keep which pictures each row of the result's tables counts (call after
     // configure): four bytes per table and picture.
     void keepPictures();
+    // Makes the run record every file's outcome and values in the result's fileRecords
+    // (call after configure): some 40 bytes per file.
+    void keepFileRecords() { keepingFileRecords = true; }
     // Makes run() list the request's files first, on the reader's thread, counting them in
     // found as the walk goes (call after setFiles and configure). The walk stops on
     // interruption like the reading; a refusal ends the run before any file is read.
@@ -99,6 +102,7 @@ private:
     AnalysisResult* result = nullptr;
     bool listing = false;
     bool keepingPictures = false;
+    bool keepingFileRecords = false;
     AnalysisRequest listingRequest;
     QAtomicInt* listingFound = nullptr;
     Refusal listingRefusal = Refusal::None;

@@ -31,15 +31,20 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
     reading.openingMessages = messages ? int(messages->size()) : 0;
     v.focalLength = exif::readNumber(data, "Exif.Photo.FocalLength");
     v.focalLength35mm = exif::readNumberIfPresent(data, "Exif.Photo.FocalLengthIn35mmFilm");
-    if (v.focalLength35mm < 1.0f)
+    v.focal35From = Focal35From::Tag;
+    if (v.focalLength35mm < 1.0f) {
         v.focalLength35mm = cropFactor(v.make, v.model) * v.focalLength;
+        v.focal35From = Focal35From::CropFactor;
+    }
     v.aperture = exif::readNumber(data, "Exif.Photo.FNumber");
     v.iso = exif::readNumber(data, "Exif.Photo.ISOSpeedRatings");
     v.exposureTime = exif::readNumber(data, "Exif.Photo.ExposureTime");
     if (v.exposureTime < kShortestExposure)
         v.exposureTime = 0.0f;
-    if (double(v.focalLength35mm) < 0.1)
+    if (double(v.focalLength35mm) < 0.1) {
         v.focalLength35mm = 0.0f;
+        v.focal35From = Focal35From::None;
+    }
     if (isUsable(v)) {
         QString lensModel;
         exif::readText(data, "Exif.Photo.LensModel", &lensModel);
@@ -121,6 +126,8 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
             if (!filter->accepts(reading)) {
                 // Refused before its values would have been read: only what was said so far.
                 PictureValues refused;
+                refused.make = reading.values.make;
+                refused.model = reading.values.model;
                 refused.messages = reading.values.messages.mid(0, reading.openingMessages);
                 *values = std::move(refused);
                 return PictureOutcome::Filtered;

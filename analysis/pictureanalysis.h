@@ -23,6 +23,15 @@ class StatTable;
 // The tables to fill, by StatKind; a null entry is not filled.
 using TableSet = std::array<StatTable*, StatKindCount>;
 
+// Where a picture's 35 mm focal length came from.
+enum class Focal35From : quint8
+{
+    None,       // unknown
+    Tag,        // FocalLengthIn35mmFilm
+    CropFactor, // the focal length times the camera's crop factor
+    FocalPlane, // the focal-plane estimate, counted with the "35 mm for every camera" option
+};
+
 struct PictureValues
 {
     QString make;
@@ -36,6 +45,7 @@ struct PictureValues
     QString lens;         // the Lens table's text, "Unknown" when no lens is known
     QString dateText;     // the first date tag with text, trimmed; "" when none
     QStringList messages; // what the library said while reading the file, each once
+    Focal35From focal35From = Focal35From::None; // of focalLength35mm
 };
 
 enum class PictureOutcome
@@ -73,7 +83,8 @@ PictureReading readExif(Exiv2::ExifData& data);
 // Opens the file and reads it, collecting the library's messages; never throws.
 PictureReading readFile(const QString& path);
 
-// Asks the filters in order about a reading: Filtered with only the opening messages, or
+// Asks the filters in order about a reading: Filtered with only the make, the model and
+// the opening messages, or
 // the reading's own outcome and values.
 PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
                             PictureValues* values);

@@ -27,7 +27,7 @@
 namespace {
 
 // The layout of the database. A newer one is set aside, an older one emptied.
-constexpr int kSchema = 1;
+constexpr int kSchema = 2;
 // What is read from a file and how. Raise it whenever readFile() reads something else or
 // reads it differently: every entry written under another value is dropped.
 constexpr int kReadingRules = 1;
@@ -42,8 +42,9 @@ constexpr int kBusyMs = 10000;
 // read, but not kept. (Times far off, as from a camera's clock, are kept.)
 constexpr qint64 kSettledNs = 2'000'000'000;
 
-const char kColumns[] = "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
-                        "plane35, aperture, iso, exposure, lens, date, messages, opening";
+const char kColumns[] =
+    "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
+    "plane35, aperture, iso, exposure, lens, date, messages, opening, focal35from";
 
 // The rules text: our own rules and the library's version, whose changes may change
 // what is read as much as ours do.
@@ -312,6 +313,7 @@ ReadingCache::SetUp ReadingCache::setUp(QString* error)
                   " mode INTEGER NOT NULL, outcome INTEGER NOT NULL, make TEXT, model TEXT,"
                   " focal REAL, focal35 REAL, plane35 REAL, aperture REAL, iso REAL,"
                   " exposure REAL, lens TEXT, date TEXT, messages BLOB, opening INTEGER,"
+                  " focal35from INTEGER,"
                   " PRIMARY KEY (folder, name)) WITHOUT ROWID;") &&
              exec(QByteArray("PRAGMA user_version=" + QByteArray::number(kSchema)).constData());
     }
@@ -356,7 +358,7 @@ bool ReadingCache::prepare()
     lookUp += ")";
     const QByteArray insert = QByteArray("INSERT OR REPLACE INTO files (folder, ") + kColumns +
                               ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
-                              "?14, ?15, ?16, ?17, ?18, ?19)";
+                              "?14, ?15, ?16, ?17, ?18, ?19, ?20)";
     return sqlite3_prepare_v2(db, lookUp.constData(), -1, &lookUpStatement, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(db, insert.constData(), -1, &insertStatement, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(db, "SELECT id FROM folders WHERE path = ?1", -1, &folderStatement,
@@ -501,6 +503,7 @@ void ReadingCache::lookUp(const QString& canonical, const QByteArray* names, int
             v.messages = unpackMessages(sqlite3_column_blob(lookUpStatement, 16),
                                         sqlite3_column_bytes(lookUpStatement, 16));
             r.openingMessages = sqlite3_column_int(lookUpStatement, 17);
+            v.focal35From = Focal35From(sqlite3_column_int(lookUpStatement, 18));
             hit[at] = 1;
         }
         sqlite3_reset(lookUpStatement);
@@ -668,6 +671,7 @@ void ReadingCache::writePending()
             sqlite3_bind_blob(s, 18, packed.constData(), int(packed.size()), SQLITE_TRANSIENT);
         }
         sqlite3_bind_int(s, 19, r.openingMessages);
+        sqlite3_bind_int(s, 20, int(v.focal35From));
         code = sqlite3_step(s);
         sqlite3_reset(s);
         if (code != SQLITE_DONE)

@@ -6,6 +6,7 @@
 #include "textformat.h"
 
 #include "analysis/entryreader.h"
+#include "export/filelistexporter.h"
 #include "export/resultexport.h"
 
 #include <QDeadlineTimer>
@@ -67,6 +68,7 @@ int ReportRun::writeResults()
     bool exportToOut = false;
     for (const auto& [format, fileName] : exports)
         exportToOut = exportToOut || fileName == standardOutput;
+    exportToOut = exportToOut || options.filesFile == standardOutput;
     if (!exportToOut) {
         const QByteArray bytes = text.toUtf8();
         if (out->write(bytes) != bytes.size()) {
@@ -81,12 +83,18 @@ int ReportRun::writeResults()
         if (status != ExitOk)
             return status;
     }
+    if (!options.filesFile.isEmpty()) {
+        if (interrupted())
+            return ExitInterrupted;
+        FileListExporter list(options.filesFile, files, result.fileRecords);
+        return writeExport(&list, options.filesFile);
+    }
     return ExitOk;
 }
 
 bool ReportRun::analyse(const FileListing& listing)
 {
-    const QStringList& files = listing.files;
+    files = listing.files;
     result.clear();
     result.unlistedFolders = listing.unlistedFolders;
     QAtomicInt processed;
@@ -94,6 +102,8 @@ bool ReportRun::analyse(const FileListing& listing)
     reader.setFiles(&processed, files);
     reader.setWalkedFolders(listing.walkedFolders);
     reader.configure(options.analysis, &result);
+    if (!options.filesFile.isEmpty())
+        reader.keepFileRecords();
     if (options.verbose) {
         reader.setMessageSink([this](const QString& path, const QStringList& said) {
             for (const QString& line : said)
@@ -182,7 +192,11 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
     const std::unique_ptr<Exporter> exporter = makeExporter(format, fileName);
     exporter->sections = exportSections(format, result.tableSet());
     exporter->context = makeExportContext(options.analysis, result.outcomes, analysedAt);
+    return writeExport(exporter.get(), fileName);
+}
 
+int ReportRun::writeExport(Exporter* exporter, const QString& fileName)
+{
     if (fileName == standardOutput) {
         if (!exporter->writeTo(out)) {
             message(QStringLiteral("Could not write standard output"));

@@ -35,6 +35,8 @@ private:
     void printSummary();
     QString sortedTablesText();
     int exportTo(ExportFormat format, const QString& fileName);
+    // Writes an exporter to its file or, for "-", to out; the exit status.
+    int writeExport(Exporter* exporter, const QString& fileName);
     // Prints the tables and writes the exports; the exit status.
     int writeResults();
     void message(const QString& text);
@@ -47,6 +49,7 @@ private:
     AnalysisResult result;
     QDateTime analysedAt; // when the analysis ended
     QStringList messages; // "path: message" lines, for --verbose
+    QStringList files;    // the analysed files, in list order
 };
 
 #endif
