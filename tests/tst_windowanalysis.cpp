@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QDir>
 #include <QElapsedTimer>
@@ -24,6 +25,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -168,6 +170,7 @@ private slots:
     void countingOptionsReachTheAnalysis();
     void enterInFolderFieldStarts();
     void rowListsItsPictures();
+    void fileListFiltersByOutcome();
     void stopShowsWhatWasCounted();
     void stopDuringTheWalk();
     void longNameLeavesCountsInSight();
@@ -629,6 +632,36 @@ void TestWindowAnalysis::rowListsItsPictures()
     const QStringList expected{root + "/.hidden.jpg", root + "/B.JPG", root + "/a.jpg"};
     QCOMPARE(listed, expected); // sorted by path
     QCOMPARE(copied, expected);
+}
+
+void TestWindowAnalysis::fileListFiltersByOutcome()
+{
+    const QString root = dir.filePath(QStringLiteral("listed"));
+    QVERIFY(writeTyped(root + "/a.jpg", "Canon", "Canon EOS 7D", "50/1"));
+    QVERIFY(writePicture(root + "/dark.jpg", Format::Jpeg,
+                         withoutTag(typicalTags(), "Exif.Photo.ExposureTime")));
+    QVERIFY(writeBytes(root + "/notes.jpg", "not a picture"));
+    QVERIFY(!widget<QPushButton>("btnFiles")->isEnabled());
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    start(root);
+    int all = -1, unusable = -1;
+    QStringList copied;
+    onModal(this, [&](QWidget* modal) {
+        auto* table = modal->findChild<QTableView*>(QStringLiteral("tableFiles"));
+        auto* filter = modal->findChild<QComboBox*>(QStringLiteral("cmbOutcome"));
+        QVERIFY(table && filter);
+        all = table->model()->rowCount();
+        filter->setCurrentIndex(filter->findText(QStringLiteral("without usable data")));
+        unusable = table->model()->rowCount();
+        table->selectAll();
+        modal->findChild<QPushButton*>(QStringLiteral("btnCopy"))->click();
+        copied = QApplication::clipboard()->text().split('\n');
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    widget<QPushButton>("btnFiles")->click();
+    QCOMPARE(all, 3);
+    QCOMPARE(unusable, 1);
+    QCOMPARE(copied, QStringList{root + "/dark.jpg"});
 }
 
 void TestWindowAnalysis::stopShowsWhatWasCounted()

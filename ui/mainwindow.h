@@ -17,6 +17,7 @@ struct ExportContext;
 class EntryReader;
 class Exporter;
 class QLabel;
+class QPushButton;
 class QTimer;
 class StatTable;
 
@@ -61,6 +62,8 @@ private:
     void showOutcomes();
     // Lists the pictures counted in a row of a kind's table.
     void showRowPictures(StatKind kind, QTreeWidgetItem* item);
+    // Lists every file of the last analysis with its outcome and values.
+    void showFileList();
     // Shows Start as "Stop" while an analysis runs, and back.
     void setStartButtonStops(bool stops);
     // Start's What's This: what it does, and the reading cache it uses.
@@ -80,6 +83,7 @@ private:
     EntryReader* reader;
     AnalysisResult* results; // owns the tables that statFocal and the others point to
     QLabel* lblOutcome;      // what became of every file
+    QPushButton* btnFiles;   // lists every file with its outcome and values
     CountingOptionsBox* countingOptions;
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
