@@ -72,6 +72,11 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("Also write settings, outcomes and the eight tables as JSON to FILE "
                        "(\"-\": standard output, instead of the tables)."),
         QStringLiteral("FILE"));
+    const QCommandLineOption files(
+        QStringLiteral("files"),
+        QStringLiteral("Also write one CSV row per file (its outcome and values) to FILE "
+                       "(\"-\": standard output, instead of the tables)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption byValue(
         QStringLiteral("by-value"), QStringLiteral("Print the tables sorted by value, not share."));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
@@ -107,10 +112,10 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("Keep what is read from each file in the database FILE rather than in "
                        "the reading cache of the user's cache folder."),
         QStringLiteral("FILE"));
-    parser.addOptions({jpeg,         tiff,      raw,         noRaw,      heif,    make,
-                       exceptMake,   model,     exceptModel, tsv,        html,    page,
-                       csv,          json,      byValue,     quiet,      verbose, jobs,
-                       estimate35mm, pairsOnce, takenFrom,   takenUntil, noCache, cache});
+    parser.addOptions({jpeg,      tiff,        raw,     noRaw,   heif, make,         exceptMake,
+                       model,     exceptModel, tsv,     html,    page, csv,          json,
+                       files,     byValue,     quiet,   verbose, jobs, estimate35mm, pairsOnce,
+                       takenFrom, takenUntil,  noCache, cache});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -138,8 +143,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return ParseResult::Error;
     }
     // A second --make would silently replace the first: refuse it rather than guess.
-    for (const QCommandLineOption* option :
-         {&make, &model, &tsv, &html, &page, &csv, &json, &jobs, &takenFrom, &takenUntil, &cache}) {
+    for (const QCommandLineOption* option : {&make, &model, &tsv, &html, &page, &csv, &json, &files,
+                                             &jobs, &takenFrom, &takenUntil, &cache}) {
         if (parser.values(*option).size() > 1) {
             const QString name = QStringLiteral("--") + option->names().constFirst();
             *text = usageError(name + QStringLiteral(" can be given only once") +
@@ -200,7 +205,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     for (const auto& [option, file] :
          {std::pair{&tsv, &result.tsvFile}, std::pair{&html, &result.htmlFile},
           std::pair{&page, &result.pageFile}, std::pair{&csv, &result.csvFile},
-          std::pair{&json, &result.jsonFile}}) {
+          std::pair{&json, &result.jsonFile}, std::pair{&files, &result.filesFile}}) {
         *file = last(*option);
         if (parser.isSet(*option) && file->isEmpty()) {
             *text = usageError(
@@ -232,8 +237,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     }
     // Two documents interleaved on one stream would be neither.
     if (toStandardOutput > 1) {
-        *text = usageError(QStringLiteral("Only one of --tsv, --html, --page, --csv and --json "
-                                          "can write to \"-\"."),
+        *text = usageError(QStringLiteral("Only one of --tsv, --html, --page, --csv, --json and "
+                                          "--files can write to \"-\"."),
                            parser);
         return ParseResult::Error;
     }

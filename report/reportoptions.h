@@ -16,6 +16,7 @@ struct ReportOptions
     QString pageFile;         // the report page with charts
     QString csvFile;
     QString jsonFile;
+    QString filesFile; // one CSV row per file
     bool byValue = false;
     bool quiet = false;
     bool verbose = false; // print the library's messages, each with its file's path

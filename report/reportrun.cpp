@@ -5,6 +5,7 @@
 #include "progressformat.h"
 #include "textformat.h"
 
+#include "export/filelistexporter.h"
 #include "export/resultexport.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ int ReportRun::writeResults()
     bool exportToOut = false;
     for (const auto& [format, fileName] : exports)
         exportToOut = exportToOut || fileName == standardOutput;
+    exportToOut = exportToOut || options.filesFile == standardOutput;
     if (!exportToOut) {
         const QByteArray bytes = text.toUtf8();
         if (out->write(bytes) != bytes.size()) {
@@ -74,11 +76,19 @@ int ReportRun::writeResults()
         if (status != ExitOk)
             return status;
     }
+    if (!options.filesFile.isEmpty()) {
+        if (interrupted())
+            return ExitInterrupted;
+        FileListExporter list(options.filesFile, session.files(), session.result().fileRecords);
+        return writeExport(&list, options.filesFile);
+    }
     return ExitOk;
 }
 
 bool ReportRun::analyse()
 {
+    if (!options.filesFile.isEmpty())
+        session.setKeepFileRecords(true);
     if (options.verbose) {
         session.setMessageSink([this](const QString& path, const QStringList& said) {
             for (const QString& line : said)
@@ -175,7 +185,11 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
     AnalysisResult& result = session.result();
     exporter->sections = exportSections(format, result.tableSet());
     exporter->context = makeExportContext(options.analysis, result.outcomes, session.finishedAt());
+    return writeExport(exporter.get(), fileName);
+}
 
+int ReportRun::writeExport(Exporter* exporter, const QString& fileName)
+{
     if (fileName == standardOutput) {
         if (!exporter->writeTo(out)) {
             message(exportErrorMessage(ExportError::WriteFailed, standardOutputName));

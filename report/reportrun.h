@@ -34,6 +34,8 @@ private:
     void printSummary();
     QString sortedTablesText();
     int exportTo(ExportFormat format, const QString& fileName);
+    // Writes an exporter to its file or, for "-", to out; the exit status.
+    int writeExport(Exporter* exporter, const QString& fileName);
     // Prints the tables and writes the exports; the exit status.
     int writeResults();
     void message(const QString& text);

@@ -234,6 +234,18 @@ QByteArray pictureBytes(Format format, const QList<Tag>& tags, int pictureData)
     return file.readAll();
 }
 
+QByteArray withXmp(const QByteArray& jpeg, const QByteArray& packet)
+{
+    if (!jpeg.startsWith("\xFF\xD8"))
+        return jpeg;
+    const QByteArray payload = QByteArray("http://ns.adobe.com/xap/1.0/", 29) + packet;
+    const int length = int(payload.size()) + 2;
+    QByteArray segment("\xFF\xE1");
+    segment += char(length >> 8);
+    segment += char(length & 0xFF);
+    return jpeg.left(2) + segment + payload + jpeg.mid(2);
+}
+
 bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

@@ -62,6 +62,10 @@ QByteArray box(const char* type, const QByteArray& payload);
 // the Exif IFD are moved to IFD0 when exifIfdFirst is set (what a CMT2 box holds).
 QByteArray tiffBlock(const QList<Tag>& tags, bool exifIfdFirst = false);
 
+// The JPEG with an XMP packet (any bytes, damaged ones too) in an APP1 segment after its
+// start marker; the JPEG unchanged when it does not start with one.
+QByteArray withXmp(const QByteArray& jpeg, const QByteArray& packet);
+
 // Writes raw bytes to path; false on failure.
 bool writeBytes(const QString& path, const QByteArray& bytes);
 

@@ -69,32 +69,37 @@ void TestNumberFormat::exposureLabel_data()
 {
     QTest::addColumn<float>("seconds");
     QTest::addColumn<QString>("label");
-    QTest::newRow("1/250") << 0.004f << "1/250";
-    QTest::newRow("1/125") << 0.008f << "1/125";
-    QTest::newRow("1/8000") << 0.000125f << "1/8000";
-    QTest::newRow("a third") << 1.0f / 3.0f << "1/3";
-    QTest::newRow("0.5") << 0.5f << "1/2";
-    QTest::newRow("0.25") << 0.25f << "1/4";
-    QTest::newRow("0.4 is no 1/3") << 0.4f << "0.4";
-    QTest::newRow("0.6 is no 1/2") << 0.6f << "0.6";
-    QTest::newRow("0.8 is no 1/1") << 0.8f << "0.8";
-    QTest::newRow("0.3 is no 1/3") << 0.3f << "0.3";
-    QTest::newRow("0.96 within 5% of 1") << 0.96f << "1";
-    QTest::newRow("1/33 at 3% off") << 0.03f << "1/33";
-    QTest::newRow("1 s") << 1.0f << "1";
-    QTest::newRow("1.3 s rounds, not truncates") << 1.3f << "1.3";
-    QTest::newRow("1.6 s") << 1.6f << "1.6";
-    QTest::newRow("2 s") << 2.0f << "2";
-    QTest::newRow("2.5 s") << 2.5f << "2.5";
-    QTest::newRow("30 s") << 30.0f << "30";
-    QTest::newRow("1.96 s rounds up to 2") << 1.96f << "2";
+    QTest::addColumn<qint64>("micros"); // what the label states
+    QTest::newRow("1/250") << 0.004f << "1/250" << qint64(4000);
+    QTest::newRow("1/125") << 0.008f << "1/125" << qint64(8000);
+    QTest::newRow("1/8000") << 0.000125f << "1/8000" << qint64(125);
+    QTest::newRow("a third") << 1.0f / 3.0f << "1/3" << qint64(333333);
+    QTest::newRow("0.5") << 0.5f << "1/2" << qint64(500000);
+    QTest::newRow("0.25") << 0.25f << "1/4" << qint64(250000);
+    QTest::newRow("0.4 is no 1/3") << 0.4f << "0.4" << qint64(400000);
+    QTest::newRow("0.6 is no 1/2") << 0.6f << "0.6" << qint64(600000);
+    QTest::newRow("0.8 is no 1/1") << 0.8f << "0.8" << qint64(800000);
+    QTest::newRow("0.3 is no 1/3") << 0.3f << "0.3" << qint64(300000);
+    QTest::newRow("0.96 within 5% of 1") << 0.96f << "1" << qint64(1000000);
+    QTest::newRow("1/33 at 3% off") << 0.03f << "1/33" << qint64(30303);
+    QTest::newRow("1 s") << 1.0f << "1" << qint64(1000000);
+    QTest::newRow("1.3 s rounds, not truncates") << 1.3f << "1.3" << qint64(1300000);
+    QTest::newRow("1.6 s") << 1.6f << "1.6" << qint64(1600000);
+    QTest::newRow("2 s") << 2.0f << "2" << qint64(2000000);
+    QTest::newRow("2.5 s") << 2.5f << "2.5" << qint64(2500000);
+    QTest::newRow("30 s") << 30.0f << "30" << qint64(30000000);
+    QTest::newRow("phone 1/100") << 0.009974f << "1/100" << qint64(10000);
+    QTest::newRow("1/77") << 0.013f << "1/77" << qint64(12987);
+    QTest::newRow("1.96 s rounds up to 2") << 1.96f << "2" << qint64(2000000);
 }
 
 void TestNumberFormat::exposureLabel()
 {
     QFETCH(float, seconds);
     QFETCH(QString, label);
+    QFETCH(qint64, micros);
     QCOMPARE(::exposureLabel(double(seconds)), label);
+    QCOMPARE(::exposureMicroseconds(double(seconds)), micros);
 }
 
 void TestNumberFormat::percentText_data()

@@ -7,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utime.h>
@@ -116,6 +117,12 @@ QByteArray whole(const Run& run)
     return run.out + "\n--\n" + run.err + "\n--\n" + run.json;
 }
 
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
 qint64 entries(const QString& cache, const QString& where = QString())
 {
     sqlite3* db = nullptr;
@@ -172,6 +179,9 @@ private slots:
     void init();
     void sameResultsWithoutWithAndFromTheCache_data();
     void sameResultsWithoutWithAndFromTheCache();
+    void fileListRows_data();
+    void fileListRows();
+    void nameNotValidUtf8();
     void changedFileIsReadAgainUnchangedIsNot();
     void removedFilesAndFoldersArePruned();
     void unusableCacheIsSetAsideWithOneWarning_data();
@@ -213,16 +223,101 @@ void TestReadingCache::sameResultsWithoutWithAndFromTheCache_data()
 void TestReadingCache::sameResultsWithoutWithAndFromTheCache()
 {
     QFETCH(QStringList, arguments);
-    const QStringList run = QStringList{library} + options() + arguments;
+    const QString files = QDir(library).filePath("../files.csv");
+    const QStringList run =
+        QStringList{library} + options() + arguments + QStringList{"--files", files};
     const Run plain = report(run + QStringList{"--no-cache"}, json);
     QCOMPARE(plain.status, 0);
+    const QByteArray plainFiles = contents(files);
+    QCOMPARE(plainFiles.count("\r\n"), 9); // the header and every file
     QVERIFY(!QFileInfo::exists(cache));
     const Run first = report(run + QStringList{"--cache", cache}, json);
+    QCOMPARE(contents(files), plainFiles);
     const Run second = report(run + QStringList{"--cache", cache}, json);
+    QCOMPARE(contents(files), plainFiles);
     QCOMPARE(whole(first), whole(plain));
     QCOMPARE(whole(second), whole(plain));
     // Every file is kept, the unreadable ones too.
     QCOMPARE(entries(cache), 8);
+}
+
+void TestReadingCache::fileListRows_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("row"); // after the path
+    const QString jpeg = "Canon,Canon EOS 7D,EF 50mm f/1.8,50,75,tag,2.8,200,1/125,2022-01-02,0";
+    QTest::newRow("counted") << QStringList() << "IMG_1.JPG"
+                             << "counted," + jpeg;
+    QTest::newRow("pair duplicate") << QStringList{"--pairs-once"} << "IMG_1.JPG"
+                                    << "pair duplicate," + jpeg;
+    QTest::newRow("filtered: make and model only")
+        << QStringList{"--make", "nikon"} << "IMG_1.JPG"
+        << "filtered out,Canon,Canon EOS 7D,,,,none,,,,,0";
+    QTest::newRow("outside the dates")
+        << QStringList{"--taken-from", "2020-01-01"} << "a/DSC_1.nef"
+        << "outside the dates,NIKON CORPORATION,NIKON D750,EF 50mm f/1.8,50,75,tag,2.8,400,"
+           "1/125,2019-07-08,0";
+    QTest::newRow("35 mm unknown") << QStringList() << "a/plane.jpg"
+                                   << "counted,Acme,Z1,EF 50mm f/1.8,50,Unknown,none,2.8,100,"
+                                      "1/125,2021-05-05,0";
+    QTest::newRow("focal plane") << QStringList{"--estimate-35mm"} << "a/plane.jpg"
+                                 << "counted,Acme,Z1,EF 50mm f/1.8,50,76,focal plane,2.8,100,"
+                                    "1/125,2021-05-05,0";
+    QTest::newRow("without usable data") << QStringList() << "a/b/dark.tif"
+                                         << "without usable data,Canon,Canon EOS 7D,,50,75,tag,"
+                                            "2.8,200,,,0";
+    QTest::newRow("damaged, with messages")
+        << QStringList() << "a/b/cut.tif"
+        << "without usable data,Canon,Canon EOS 7D,,,,none,,800,,,3";
+    QTest::newRow("unreadable") << QStringList() << "a/b/notes.jpg"
+                                << "unreadable,,,,,,none,,,,,0";
+}
+
+void TestReadingCache::fileListRows()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, file);
+    QFETCH(QString, row);
+    const Run run = report(QStringList{library} + options() + arguments +
+                               QStringList{"--no-cache", "--files", "-"},
+                           json);
+    QCOMPARE(run.status, 0);
+    const QStringList lines = QString::fromUtf8(run.out).split("\r\n");
+    QCOMPARE(lines.size(), 10); // the header, eight files, and nothing after the last CR LF
+    QCOMPARE(lines.first(), "path,outcome,make,model,lens,focal_length,focal_length_35mm,"
+                            "focal_length_35mm_from,f_number,iso,exposure_time,taken,messages");
+    QVERIFY2(lines.contains(library + "/" + file + "," + row), qPrintable(lines.join('\n')));
+}
+
+void TestReadingCache::nameNotValidUtf8()
+{
+    // A folder and a picture named in Latin-1 ("café/été.jpg"), made through the POSIX API.
+    const QByteArray root = QFile::encodeName(dir.filePath("latin1"));
+    const QByteArray folder = root + "/caf\xe9";
+    QVERIFY(::mkdir(root.constData(), 0755) == 0 && ::mkdir(folder.constData(), 0755) == 0);
+    const QByteArray picture = pictureBytes(Format::Jpeg, typicalTags());
+    const QByteArray path = folder + "/\xe9t\xe9.jpg";
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT, 0644);
+    QVERIFY(fd >= 0);
+    QCOMPARE(::write(fd, picture.constData(), size_t(picture.size())), ssize_t(picture.size()));
+    ::close(fd);
+    const utimbuf old{time(nullptr) - 60, time(nullptr) - 60}; // old enough to be kept
+    QVERIFY(::utime(path.constData(), &old) == 0);
+    const QStringList run{QString::fromLatin1(root), "--jpeg", "--files", "-", "--cache", cache};
+    const Run first = report(run, json);
+    QCOMPARE(first.status, 0);
+    QVERIFY2(first.err.contains("1 files: 1 counted"), first.err.constData());
+    // Shown with U+FFFD for each byte that is not UTF-8.
+    QVERIFY2(first.out.contains("/caf\xef\xbf\xbd/\xef\xbf\xbdt\xef\xbf\xbd.jpg,counted,Canon,"),
+             first.out.constData());
+    // Kept under the name's own bytes, and found there again.
+    QCOMPARE(entries(cache, "name = CAST(X'e974e92e6a7067' AS TEXT)"), 1);
+    const Run second = report(run, json);
+    QCOMPARE(whole(second), whole(first));
+    QCOMPARE(entries(cache), 1);
+    // QTemporaryDir could not name them.
+    QVERIFY(::unlink(path.constData()) == 0 && ::rmdir(folder.constData()) == 0);
 }
 
 void TestReadingCache::changedFileIsReadAgainUnchangedIsNot()

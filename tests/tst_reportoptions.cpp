@@ -55,6 +55,7 @@ void TestReportOptions::options_data()
     QTest::newRow("--page") << f + QStringList{"--page", "r.html"} << "page" << QVariant("r.html");
     QTest::newRow("--csv=") << f + QStringList{"--csv=t.csv"} << "csv" << QVariant("t.csv");
     QTest::newRow("--json -") << f + QStringList{"--json", "-"} << "json" << QVariant("-");
+    QTest::newRow("--files") << f + QStringList{"--files", "l.csv"} << "files" << QVariant("l.csv");
     QTest::newRow("no page by default") << f << "page" << QVariant(QString());
     QTest::newRow("--json beside --tsv")
         << f + QStringList{"--tsv", "-", "--json", "a.json"} << "json" << QVariant("a.json");
@@ -98,6 +99,7 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"page", o.pageFile},
         {"csv", o.csvFile},
         {"json", o.jsonFile},
+        {"files", o.filesFile},
         {"byValue", o.byValue},
         {"quiet", o.quiet},
         {"jobs", o.analysis.jobs},
@@ -161,6 +163,10 @@ void TestReportOptions::refused_data()
         << QStringList{"r", "a", "--tsv", "-", "--html", "-"} << "\"-\"";
     QTest::newRow("CSV and JSON to standard output")
         << QStringList{"r", "a", "--csv", "-", "--json", "-"} << "can write to \"-\"";
+    QTest::newRow("file list and CSV to standard output")
+        << QStringList{"r", "a", "--files", "-", "--csv", "-"} << "can write to \"-\"";
+    QTest::newRow("--files twice") << QStringList{"r", "a", "--files", "x", "--files", "y"}
+                                   << "--files can be given only once";
     QTest::newRow("page and text to standard output")
         << QStringList{"r", "a", "--page=-", "--tsv", "-"} << "can write to \"-\"";
     QTest::newRow("--page twice") << QStringList{"r", "a", "--page", "x", "--page", "y"}

@@ -30,7 +30,8 @@ private slots:
     void addNumber();
     void addExposureTime_data();
     void addExposureTime();
-    void exposureRowsAreKeyedNotLabelled();
+    void exposureLabelShownTwice_data();
+    void exposureLabelShownTwice();
     void textRowsAreCaseSensitive();
     void sortByValueOrdersKeysThenLabels();
     void sortByCountIsStable();
@@ -121,16 +122,35 @@ void TestStatTable::addExposureTime()
     QCOMPARE(t.row(0)->label, label);
 }
 
-void TestStatTable::exposureRowsAreKeyedNotLabelled()
+void TestStatTable::exposureLabelShownTwice_data()
 {
-    // 0.5 s and 0.52 s both read 1/2 but are different times: two rows.
+    QTest::addColumn<QVector<float>>("times");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<qint64>("key");
+    QTest::newRow("phone's 9974 us is 1/100")
+        << QVector<float>{0.01f, 0.009974f, 0.01f} << "1/100" << qint64(10000);
+    QTest::newRow("1/77 from two times")
+        << QVector<float>{0.013f, 0.012987f, 0.01299f} << "1/77" << qint64(12987);
+    QTest::newRow("1/2 first from 0.52 s")
+        << QVector<float>{0.52f, 0.5f, 0.49f} << "1/2" << qint64(500000);
+    QTest::newRow("0.3 first from 0.31 s")
+        << QVector<float>{0.31f, 0.3f, 0.29f} << "0.3" << qint64(300000);
+}
+
+void TestStatTable::exposureLabelShownTwice()
+{
+    // Times that print one label share its row, keyed by the time the label states.
+    QFETCH(QVector<float>, times);
+    QFETCH(QString, label);
+    QFETCH(qint64, key);
     StatTable t;
-    t.addExposureTime(0.5f);
-    t.addExposureTime(0.52f);
-    t.addExposureTime(0.5f);
-    QCOMPARE(rowsOf(t), (QStringList{"1/2:2", "1/2:1"}));
-    QCOMPARE(t.row(0)->key, qint64(500000));
-    QCOMPARE(t.row(1)->key, qint64(520000));
+    t.trackValues();
+    for (float seconds : times)
+        t.addExposureTime(seconds);
+    t.addExposureTime(30.0f);
+    QCOMPARE(rowsOf(t), (QStringList{label + ":" + QString::number(times.size()), "30:1"}));
+    QCOMPARE(t.row(0)->key, key);
+    QCOMPARE(t.valuesOfRow(t.row(0)->id).size(), size_t(times.size()));
 }
 
 void TestStatTable::textRowsAreCaseSensitive()

@@ -11,6 +11,7 @@
 #include "export/resultexport.h"
 #include "ui/aboutdialog.h"
 #include "ui/countingoptionsbox.h"
+#include "ui/filelistdialog.h"
 #include "ui/progressvalue.h"
 #include "ui/rowpicturesdialog.h"
 #include "ui/sharebardelegate.h"
@@ -20,11 +21,13 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QTabBar>
 #include <QTimer>
@@ -40,6 +43,7 @@ MainWindow::MainWindow(QWidget* parent)
     aboutDialog = new AboutDialog(this);
     progressTimer = new QTimer(this);
     session->setKeepPictures(true);
+    session->setKeepFileRecords(true);
     connect(session, &AnalysisSession::finished, this, &MainWindow::analysisFinished,
             Qt::QueuedConnection);
     // Below the progress row: the count there says how many files were read, this line
@@ -55,10 +59,27 @@ MainWindow::MainWindow(QWidget* parent)
     // A long line (a folder's path in a warning) is cut at the window's edge, whole in the
     // tool tip, rather than widening the window beyond the screen.
     lblOutcome->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->tabWidget), lblOutcome);
+    // The list behind the outcome line, beside it.
+    btnFiles = new QPushButton(tr("Files..."), ui->centralWidget);
+    btnFiles->setObjectName(QStringLiteral("btnFiles"));
+    btnFiles->setWhatsThis(tr("Lists every file of the last analysis with what became of it "
+                              "and the values read from it"));
+    btnFiles->setEnabled(false);
+    connect(btnFiles, &QPushButton::clicked, this, &MainWindow::showFileList);
+    auto* outcomeRow = new QHBoxLayout;
+    outcomeRow->addWidget(lblOutcome, 1);
+    outcomeRow->addWidget(btnFiles);
+    ui->verticalLayout->insertLayout(ui->verticalLayout->indexOf(ui->tabWidget), outcomeRow);
     // Below the folder and filter boxes, above Start.
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
+    // A new control comes after the existing ones, counting options included.
+    QWidget* last = this;
+    for (QWidget* next = nextInFocusChain(); next && next != this; next = next->nextInFocusChain())
+        if (next != btnFiles && (next->focusPolicy() & Qt::TabFocus))
+            last = next;
+    if (last != this)
+        setTabOrder(last, btnFiles);
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
     setStartButtonStops(false);
     // Enter in the folder field starts the analysis, as Start would (never stops one).
@@ -261,9 +282,19 @@ void MainWindow::on_btnStart_clicked()
 
     lastAnalysis =
         std::make_unique<ExportContext>(makeExportContext(request, OutcomeCounts(), QDateTime()));
+    btnFiles->setEnabled(false);
+
     progressTimer->setInterval(100);
     progressTimer->start();
     session->start(request);
+}
+
+void MainWindow::showFileList()
+{
+    if (session->isRunning())
+        return;
+    FileListDialog dialog(session->files(), session->result().fileRecords, this);
+    dialog.exec();
 }
 
 void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
@@ -358,6 +389,7 @@ void MainWindow::showOutcomes()
         qWarning("%s", qUtf8Printable(warning));
     }
     lblOutcome->setText(text);
+    btnFiles->setEnabled(results->fileRecords.size() > 0);
     lblOutcome->setToolTip(
         (results->cacheWarnings + results->unlistedFolders).join(QLatin1Char('\n')));
 }

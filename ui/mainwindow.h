@@ -15,6 +15,7 @@ class AnalysisSession;
 struct ExportContext;
 class Exporter;
 class QLabel;
+class QPushButton;
 class QTimer;
 
 namespace Ui {
@@ -60,6 +61,8 @@ private:
     void showOutcomes();
     // Lists the pictures counted in a row of a kind's table.
     void showRowPictures(StatKind kind, QTreeWidgetItem* item);
+    // Lists every file of the last analysis with its outcome and values.
+    void showFileList();
     // Shows Start as "Stop" while an analysis runs, and back.
     void setStartButtonStops(bool stops);
     // Start's What's This: what it does, and the reading cache it uses.
@@ -72,6 +75,7 @@ private:
     QTimer* progressTimer;
     AnalysisSession* session; // runs the analyses and owns the last result
     QLabel* lblOutcome;       // what became of every file
+    QPushButton* btnFiles;    // lists every file with its outcome and values
     CountingOptionsBox* countingOptions;
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;

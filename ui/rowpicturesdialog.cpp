@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/rowpicturesdialog.h"
 
+#include "core/base/fsname.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -28,8 +30,9 @@ RowPicturesDialog::RowPicturesDialog(const QString& title, const QStringList& pa
     QList<QTreeWidgetItem*> items;
     items.reserve(paths.size());
     for (const QString& path : paths) {
-        auto* item = new QTreeWidgetItem({path});
-        item->setToolTip(0, path);
+        auto* item = new QTreeWidgetItem({fsname::display(path)});
+        item->setData(0, Qt::UserRole, path);
+        item->setToolTip(0, fsname::display(path));
         items.append(item);
     }
     list->addTopLevelItems(items);
@@ -39,14 +42,7 @@ RowPicturesDialog::RowPicturesDialog(const QString& title, const QStringList& pa
         list->setCurrentItem(list->topLevelItem(0));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    btnOpenFolder = buttons->addButton(tr("Open Folder"), QDialogButtonBox::ActionRole);
-    btnOpenFolder->setObjectName(QStringLiteral("btnOpenFolder"));
-    btnOpenFolder->setWhatsThis(tr("Opens the folder of the selected picture"));
-    btnCopy = buttons->addButton(tr("Copy"), QDialogButtonBox::ActionRole);
-    btnCopy->setObjectName(QStringLiteral("btnCopy"));
-    btnCopy->setWhatsThis(tr("Copies the paths of the selected pictures"));
-    connect(btnOpenFolder, &QPushButton::clicked, this, &RowPicturesDialog::openFolder);
-    connect(btnCopy, &QPushButton::clicked, this, &RowPicturesDialog::copyPaths);
+    addPathButtons(buttons, [this] { return selectedPaths(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
@@ -61,19 +57,34 @@ QStringList RowPicturesDialog::selectedPaths() const
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = list->topLevelItem(i);
         if (item->isSelected())
-            paths << item->text(0);
+            paths << item->data(0, Qt::UserRole).toString();
     }
     return paths;
 }
 
-void RowPicturesDialog::openFolder()
+void addPathButtons(QDialogButtonBox* buttons, std::function<QStringList()> selected)
 {
-    const QStringList paths = selectedPaths();
-    if (!paths.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(paths.first()).absolutePath()));
-}
-
-void RowPicturesDialog::copyPaths()
-{
-    QApplication::clipboard()->setText(selectedPaths().join(QLatin1Char('\n')));
+    QPushButton* open =
+        buttons->addButton(QObject::tr("Open Folder"), QDialogButtonBox::ActionRole);
+    open->setObjectName(QStringLiteral("btnOpenFolder"));
+    open->setWhatsThis(QObject::tr("Opens the folder of the selected picture"));
+    QPushButton* copy = buttons->addButton(QObject::tr("Copy"), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("btnCopy"));
+    copy->setWhatsThis(QObject::tr("Copies the paths of the selected pictures"));
+    QObject::connect(open, &QPushButton::clicked, buttons, [selected] {
+        const QStringList paths = selected();
+        if (paths.isEmpty())
+            return;
+        // The folder's own bytes, percent-encoded: a name that is not UTF-8 stays itself.
+        const QString folder = paths.first().left(paths.first().lastIndexOf(QLatin1Char('/')));
+        QDesktopServices::openUrl(QUrl::fromEncoded(
+            "file://" + fsname::encode(folder.isEmpty() ? QStringLiteral("/") : folder)
+                            .toPercentEncoding("/")));
+    });
+    QObject::connect(copy, &QPushButton::clicked, buttons, [selected] {
+        QStringList shown;
+        for (const QString& path : selected())
+            shown << fsname::display(path);
+        QApplication::clipboard()->setText(shown.join(QLatin1Char('\n')));
+    });
 }

@@ -5,8 +5,16 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <functional>
+
+class QDialogButtonBox;
 class QPushButton;
 class QTreeWidget;
+
+// Adds Open Folder (the first selected path's folder in the desktop's file manager) and
+// Copy (the selected paths as text, one a line) to buttons, for any list of pictures;
+// selected gives the paths as the analysis names them.
+void addPathButtons(QDialogButtonBox* buttons, std::function<QStringList()> selected);
 
 // The pictures counted in one row of a table: their paths, sortable, with Open Folder
 // (the selected picture's folder in the desktop's file manager) and Copy (the selected
@@ -22,12 +30,7 @@ public:
     QStringList selectedPaths() const;
 
 private:
-    void openFolder();
-    void copyPaths();
-
     QTreeWidget* list;
-    QPushButton* btnOpenFolder;
-    QPushButton* btnCopy;
 };
 
 #endif

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/cache/readingcache.h"
 
+#include "core/base/fsname.h"
 #include "core/read/exifaccess.h"
 #include "core/walk/filecollector.h"
 
@@ -26,7 +27,7 @@
 namespace {
 
 // The layout of the database. A newer one is set aside, an older one emptied.
-constexpr int kSchema = 1;
+constexpr int kSchema = 2;
 // What is read from a file and how. Raise it whenever readFile() reads something else or
 // reads it differently: every entry written under another value is dropped.
 constexpr int kReadingRules = 1;
@@ -41,8 +42,9 @@ constexpr int kBusyMs = 10000;
 // read, but not kept. (Times far off, as from a camera's clock, are kept.)
 constexpr qint64 kSettledNs = 2'000'000'000;
 
-const char kColumns[] = "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
-                        "plane35, aperture, iso, exposure, lens, date, messages, opening";
+const char kColumns[] =
+    "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
+    "plane35, aperture, iso, exposure, lens, date, messages, opening, focal35from";
 
 // The rules text: our own rules and the library's version, whose changes may change
 // what is read as much as ours do.
@@ -66,6 +68,25 @@ void bindText(sqlite3_stmt* statement, int index, const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+// A file or folder name is stored as the file system's bytes.
+void bindName(sqlite3_stmt* statement, int index, const QString& name)
+{
+    const QByteArray bytes = fsname::encode(name);
+    sqlite3_bind_text(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+}
+
+QString columnName(sqlite3_stmt* statement, int column)
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return fsname::decode(QByteArray(text, sqlite3_column_bytes(statement, column)));
+}
+
+bool isFolder(const QString& path)
+{
+    struct stat info;
+    return ::stat(fsname::encode(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 QString columnText(sqlite3_stmt* statement, int column)
@@ -292,6 +313,7 @@ ReadingCache::SetUp ReadingCache::setUp(QString* error)
                   " mode INTEGER NOT NULL, outcome INTEGER NOT NULL, make TEXT, model TEXT,"
                   " focal REAL, focal35 REAL, plane35 REAL, aperture REAL, iso REAL,"
                   " exposure REAL, lens TEXT, date TEXT, messages BLOB, opening INTEGER,"
+                  " focal35from INTEGER,"
                   " PRIMARY KEY (folder, name)) WITHOUT ROWID;") &&
              exec(QByteArray("PRAGMA user_version=" + QByteArray::number(kSchema)).constData());
     }
@@ -336,7 +358,7 @@ bool ReadingCache::prepare()
     lookUp += ")";
     const QByteArray insert = QByteArray("INSERT OR REPLACE INTO files (folder, ") + kColumns +
                               ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
-                              "?14, ?15, ?16, ?17, ?18, ?19)";
+                              "?14, ?15, ?16, ?17, ?18, ?19, ?20)";
     return sqlite3_prepare_v2(db, lookUp.constData(), -1, &lookUpStatement, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(db, insert.constData(), -1, &insertStatement, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(db, "SELECT id FROM folders WHERE path = ?1", -1, &folderStatement,
@@ -402,7 +424,7 @@ qint64 ReadingCache::folderId(const QString& canonical, bool create)
     qint64 id = -1;
     if (create) {
         sqlite3_reset(addFolderStatement);
-        bindText(addFolderStatement, 1, canonical);
+        bindName(addFolderStatement, 1, canonical);
         const int code = sqlite3_step(addFolderStatement);
         if (code != SQLITE_DONE) {
             failed(code, true);
@@ -410,7 +432,7 @@ qint64 ReadingCache::folderId(const QString& canonical, bool create)
         }
     }
     sqlite3_reset(folderStatement);
-    bindText(folderStatement, 1, canonical);
+    bindName(folderStatement, 1, canonical);
     const int code = sqlite3_step(folderStatement);
     if (code == SQLITE_ROW)
         id = sqlite3_column_int64(folderStatement, 0);
@@ -481,6 +503,7 @@ void ReadingCache::lookUp(const QString& canonical, const QByteArray* names, int
             v.messages = unpackMessages(sqlite3_column_blob(lookUpStatement, 16),
                                         sqlite3_column_bytes(lookUpStatement, 16));
             r.openingMessages = sqlite3_column_int(lookUpStatement, 17);
+            v.focal35From = Focal35From(sqlite3_column_int(lookUpStatement, 18));
             hit[at] = 1;
         }
         sqlite3_reset(lookUpStatement);
@@ -524,7 +547,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
             if (next.lastIndexOf(QLatin1Char('/')) != slash ||
                 QStringView(next).left(slash) != folder)
                 break;
-            group.names.push_back(QStringView(next).mid(slash + 1).toUtf8());
+            group.names.push_back(fsname::encode(next.mid(slash + 1)));
         }
         i = group.end;
         groups.push_back(std::move(group));
@@ -533,12 +556,12 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         if (abandon())
             return false;
         const int folder =
-            ::open(QFile::encodeName(group.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            ::open(fsname::encode(group.folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         for (int k = group.begin; k < group.end; ++k) {
             const QByteArray& name = group.names[size_t(k - group.begin)];
             stamped[size_t(k)] =
                 folder >= 0 ? stampAt(folder, name.constData(), &stamps[size_t(k)])
-                            : stampAt(AT_FDCWD, QFile::encodeName(files[first + k]).constData(),
+                            : stampAt(AT_FDCWD, fsname::encode(files[first + k]).constData(),
                                       &stamps[size_t(k)]);
         }
         if (folder >= 0)
@@ -576,7 +599,7 @@ bool ReadingCache::read(const QStringList& files, int first, int last,
         // A file that cannot even be opened may be readable next time: not kept.
         if (reading.outcome == PictureOutcome::Unreadable) {
             const int fd =
-                ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+                ::open(fsname::encode(file).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
             if (fd < 0)
                 continue;
             ::close(fd);
@@ -619,7 +642,7 @@ void ReadingCache::writePending()
         sqlite3_stmt* s = insertStatement;
         sqlite3_reset(s);
         sqlite3_bind_int64(s, 1, folder);
-        bindText(s, 2, entry.name);
+        bindName(s, 2, entry.name);
         sqlite3_bind_int64(s, 3, entry.stamp.size);
         sqlite3_bind_int64(s, 4, entry.stamp.modified);
         sqlite3_bind_int64(s, 5, entry.stamp.inode);
@@ -648,6 +671,7 @@ void ReadingCache::writePending()
             sqlite3_bind_blob(s, 18, packed.constData(), int(packed.size()), SQLITE_TRANSIENT);
         }
         sqlite3_bind_int(s, 19, r.openingMessages);
+        sqlite3_bind_int(s, 20, int(v.focal35From));
         code = sqlite3_step(s);
         sqlite3_reset(s);
         if (code != SQLITE_DONE)
@@ -760,7 +784,7 @@ void ReadingCache::prune(const QStringList& files, const QStringList& walkedFold
         sqlite3_reset(namesStatement);
         sqlite3_bind_int64(namesStatement, 1, id);
         while ((code = sqlite3_step(namesStatement)) == SQLITE_ROW) {
-            const QString name = columnText(namesStatement, 0);
+            const QString name = columnName(namesStatement, 0);
             if (listedType(name) && !namesIn(canonical).contains(name))
                 gone.append(name);
         }
@@ -771,7 +795,7 @@ void ReadingCache::prune(const QStringList& files, const QStringList& walkedFold
         for (const QString& name : gone) {
             sqlite3_reset(dropStatement);
             sqlite3_bind_int64(dropStatement, 1, id);
-            bindText(dropStatement, 2, name);
+            bindName(dropStatement, 2, name);
             code = sqlite3_step(dropStatement);
             sqlite3_reset(dropStatement);
             if (code != SQLITE_DONE)
@@ -792,11 +816,11 @@ void ReadingCache::prune(const QStringList& files, const QStringList& walkedFold
         const QString beyond = below.chopped(1) + QLatin1Char('0');
         QVector<qint64> goneFolders;
         sqlite3_reset(foldersStatement);
-        bindText(foldersStatement, 1, below);
-        bindText(foldersStatement, 2, beyond);
+        bindName(foldersStatement, 1, below);
+        bindName(foldersStatement, 2, beyond);
         while ((code = sqlite3_step(foldersStatement)) == SQLITE_ROW) {
-            const QString folder = columnText(foldersStatement, 1);
-            if (!walked.contains(folder) && !QFileInfo(folder).isDir())
+            const QString folder = columnName(foldersStatement, 1);
+            if (!walked.contains(folder) && !isFolder(folder))
                 goneFolders.append(sqlite3_column_int64(foldersStatement, 0));
         }
         sqlite3_reset(foldersStatement);

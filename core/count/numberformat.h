@@ -17,6 +17,10 @@ QString tenthsLabel(qint64 tenths);
 // The label of an exposure time of x seconds: "1/250", "1", "0.4", "1.3", "30".
 QString exposureLabel(double x);
 
+// The time the label of x seconds states, in whole microseconds: 10000 for "1/100" (also
+// when x is 0.009974), 300000 for "0.3".
+qint64 exposureMicroseconds(double x);
+
 // A share in percent as shown and exported: fixed point with two decimals ("12.50").
 QString percentText(float percent);
 

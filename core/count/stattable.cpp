@@ -4,12 +4,14 @@
 #include "core/count/numberformat.h"
 
 #include <algorithm>
+#include <cstring>
 
 void StatTable::clear()
 {
     rows.clear();
     numberIndex.clear();
     textIndex.clear();
+    exposureIndex.clear();
     totalCount = 0;
     tracking = false;
     rowOfValue.clear();
@@ -50,9 +52,32 @@ void StatTable::addNumber(float value)
 
 void StatTable::addExposureTime(float seconds)
 {
-    const qint64 key = roundHalfAway(double(seconds) * 1000000.0);
-    if (!countExisting(key))
-        appendNumberRow(key, exposureLabel(double(seconds)));
+    // Rows are the labels: times that print alike are one row, which sorts by the time its
+    // label states. Each distinct float is labelled once.
+    quint32 bits;
+    static_assert(sizeof bits == sizeof seconds);
+    std::memcpy(&bits, &seconds, sizeof bits);
+    const auto known = exposureIndex.find(bits);
+    int id;
+    if (known != exposureIndex.end()) {
+        id = known->second;
+        ++rows[size_t(id)].count;
+    } else {
+        const QString label = exposureLabel(double(seconds));
+        const auto it = textIndex.find(label);
+        if (it != textIndex.end()) {
+            id = it->second;
+            ++rows[size_t(id)].count;
+        } else {
+            id = int(rows.size());
+            textIndex.emplace(label, id);
+            rows.push_back(StatRow{label, exposureMicroseconds(double(seconds)), 1, 0.0f, id});
+        }
+        exposureIndex.emplace(bits, id);
+    }
+    ++totalCount;
+    if (tracking)
+        rowOfValue.push_back(id);
 }
 
 void StatTable::addKeyed(qint64 key, const QString& label)

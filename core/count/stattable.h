@@ -34,7 +34,8 @@ public:
     void addTenths(qint64 tenths);
     // Counts a number, rounded half away from zero to tenths.
     void addNumber(float value);
-    // Counts an exposure time in seconds, keyed by whole microseconds.
+    // Counts an exposure time in seconds in the row of its label ("1/100"), whose key is
+    // the time the label states in whole microseconds.
     void addExposureTime(float seconds);
     // Counts a value by its key; a new row takes label.
     void addKeyed(qint64 key, const QString& label);
@@ -68,7 +69,8 @@ private:
 
     std::vector<StatRow> rows;
     std::map<qint64, int> numberIndex;
-    std::map<QString, int> textIndex;
+    std::map<QString, int> textIndex;     // text rows, and exposure rows by label
+    std::map<quint32, int> exposureIndex; // an exposure time's float bits -> its row
     int totalCount = 0;
     bool tracking = false;
     std::vector<int> rowOfValue; // with tracking: the row id of each value, in the order added

@@ -12,6 +12,8 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
             if (!filter->accepts(reading)) {
                 // Refused before its values would have been read: only what was said so far.
                 PictureValues refused;
+                refused.make = reading.values.make;
+                refused.model = reading.values.model;
                 refused.messages = reading.values.messages.mid(0, reading.openingMessages);
                 *values = std::move(refused);
                 return PictureOutcome::Filtered;

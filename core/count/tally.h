@@ -20,8 +20,8 @@ class StatTable;
 // The tables to fill, by StatKind; a null entry is not filled.
 using TableSet = std::array<StatTable*, StatKindCount>;
 
-// Asks the filters in order about a reading: Filtered with only the opening messages, or
-// the reading's own outcome and values.
+// Asks the filters in order about a reading: Filtered with only the make, the model and
+// the opening messages, or the reading's own outcome and values.
 PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
                             PictureValues* values);
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/read/exifaccess.h"
 
+#include "core/base/fsname.h"
 #include "core/read/bmffprefix.h"
 #include "core/read/exiv2compat.h"
 #include "core/read/logging.h"
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <exception>
 #include <mutex>
+#include <shared_mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,6 +30,10 @@ namespace exif {
 namespace {
 
 thread_local QStringList* capturedMessages = nullptr;
+
+// Held shared while a picture is read, exclusively while one is read with Exiv2's XMP
+// namespace registry to itself.
+std::shared_mutex xmpRegistry;
 
 void logToCategory(int level, const char* message)
 {
@@ -139,6 +145,27 @@ void prepareForThreads()
     });
 }
 
+void readAlone(const std::function<void()>& read)
+{
+    prepareForThreads();
+    {
+        const std::shared_lock<std::shared_mutex> shared(xmpRegistry);
+        read();
+        // Namespaces learnt from this picture or one read beside it, which may have made
+        // it say something; only the exclusive reading below forgets them.
+        if (!exiv2compat::hasLearntXmpNamespaces())
+            return;
+    }
+    const std::unique_lock<std::shared_mutex> alone(xmpRegistry);
+    try {
+        Exiv2::XmpProperties::unregisterNs();
+        read();
+        Exiv2::XmpProperties::unregisterNs();
+    } catch (...) {
+        // The reading itself never throws; unregistering only frees memory.
+    }
+}
+
 namespace {
 
 // Files up to this size are read in one go and parsed from memory: Exiv2 would otherwise
@@ -197,7 +224,7 @@ bool mayBePicture(const QString& path)
 {
 #if defined(Q_OS_UNIX)
     long long size = 0;
-    return statPicture(QFile::encodeName(path), &size);
+    return statPicture(fsname::encode(path), &size);
 #else
     return QFileInfo(path).isFile();
 #endif
@@ -260,8 +287,8 @@ bool readBigBmff(const QByteArray& nativePath, long long size, QByteArray* bytes
 
 ImagePtr openFileUnguarded(const QString& path)
 {
-    // The file system's own encoding: a Latin-1 path would miss non-Latin folder names.
-    const QByteArray native = QFile::encodeName(path);
+    // The file system's own bytes, whatever their encoding.
+    const QByteArray native = fsname::encode(path);
     QByteArray bytes;
 #if defined(Q_OS_UNIX)
     long long size = 0;

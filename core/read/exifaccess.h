@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 namespace Exiv2 {
@@ -49,6 +50,15 @@ QString decodeText(const char* bytes, std::size_t size);
 // Makes Exiv2 ready for reading different pictures on several threads at once
 // (its XMP parser must be initialised first); safe to call often.
 void prepareForThreads();
+
+// Calls read, which opens and reads one picture, so that what the library says about the
+// picture's XMP depends on that picture alone: Exiv2 keeps the XMP namespaces it learns
+// from pictures in one registry for the whole process, and a picture binding a prefix
+// that an earlier one bound draws a message naming the other's namespace (on another
+// thread at the same time it may even fail). When namespaces were learnt, the picture is
+// read again with the registry to itself, empty as in a new process, and emptied after;
+// read must start afresh each time.
+void readAlone(const std::function<void()>& read);
 
 // False for what cannot be a picture and must not reach Exiv2: a missing file, a FIFO,
 // device, socket or folder (links followed), or a big file that is mostly holes.

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace exiv2compat {
@@ -53,6 +54,17 @@ inline void enableBmff()
 #if !EXIV2_TEST_VERSION(0, 28, 0) && defined(EXV_ENABLE_BMFF)
     Exiv2::enableBMFF(true);
 #endif
+}
+
+// True when Exiv2's process-wide registry holds XMP namespaces learnt from pictures.
+inline bool hasLearntXmpNamespaces()
+{
+#if EXIV2_TEST_VERSION(0, 28, 0)
+    const std::lock_guard<std::mutex> lock(Exiv2::XmpProperties::mutex_);
+#else
+    const Exiv2::ScopedReadLock lock(Exiv2::XmpProperties::rwLock_);
+#endif
+    return !Exiv2::XmpProperties::nsRegistry_.empty();
 }
 
 #if defined(__GNUC__)

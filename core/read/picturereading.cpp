@@ -28,15 +28,20 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
     reading.openingMessages = messages ? int(messages->size()) : 0;
     v.focalLength = exif::readNumber(data, "Exif.Photo.FocalLength");
     v.focalLength35mm = exif::readNumberIfPresent(data, "Exif.Photo.FocalLengthIn35mmFilm");
-    if (v.focalLength35mm < 1.0f)
+    v.focal35From = Focal35From::Tag;
+    if (v.focalLength35mm < 1.0f) {
         v.focalLength35mm = cropFactor(v.make, v.model) * v.focalLength;
+        v.focal35From = Focal35From::CropFactor;
+    }
     v.aperture = exif::readNumber(data, "Exif.Photo.FNumber");
     v.iso = exif::readNumber(data, "Exif.Photo.ISOSpeedRatings");
     v.exposureTime = exif::readNumber(data, "Exif.Photo.ExposureTime");
     if (v.exposureTime < kShortestExposure)
         v.exposureTime = 0.0f;
-    if (double(v.focalLength35mm) < 0.1)
+    if (double(v.focalLength35mm) < 0.1) {
         v.focalLength35mm = 0.0f;
+        v.focal35From = Focal35From::None;
+    }
     if (isUsable(v)) {
         QString lensModel;
         exif::readText(data, "Exif.Photo.LensModel", &lensModel);
@@ -122,12 +127,13 @@ PictureReading readFile(const QString& path)
 {
     QStringList messages;
     PictureReading reading;
-    {
+    exif::readAlone([&] {
+        messages.clear();
         const exif::MessageCapture capture(&messages);
         exif::ImagePtr image = exif::openFile(path);
         reading = readImage(image.get(), &messages);
         image.reset(); // its destructor may still talk
-    }
+    });
     reading.values.messages = std::move(messages);
     return reading;
 }

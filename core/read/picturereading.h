@@ -15,6 +15,15 @@ namespace Exiv2 {
 class ExifData;
 }
 
+// Where a picture's 35 mm focal length came from.
+enum class Focal35From : quint8
+{
+    None,       // unknown
+    Tag,        // FocalLengthIn35mmFilm
+    CropFactor, // the focal length times the camera's crop factor
+    FocalPlane, // the focal-plane estimate, counted with the "35 mm for every camera" option
+};
+
 struct PictureValues
 {
     QString make;
@@ -28,6 +37,7 @@ struct PictureValues
     QString lens;         // the Lens table's text, "Unknown" when no lens is known
     QString dateText;     // the first date tag with text, trimmed; "" when none
     QStringList messages; // what the library said while reading the file, each once
+    Focal35From focal35From = Focal35From::None; // of focalLength35mm
 };
 
 enum class PictureOutcome

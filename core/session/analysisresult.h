@@ -9,6 +9,7 @@
 #include "core/count/stattable.h"
 #include "core/count/tally.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,68 @@ struct OutcomeCounts
     QString summary(bool withPairs = false, bool withDates = false) const;
 };
 
+// The outcome in the words of the summary line: "counted", "filtered out", "without
+// usable data", "unreadable", "outside the dates", "pair duplicate".
+QString outcomeText(PictureOutcome outcome);
+
+// The "35 mm from" words: "tag", "crop factor", "focal plane", "none".
+QString focal35FromText(Focal35From from);
+
+// One file's values as the tables label them, "" where nothing was read.
+struct FileLabels
+{
+    PictureOutcome outcome = PictureOutcome::Unreadable;
+    QString make;
+    QString model;
+    QString lens;
+    QString focalLength;
+    QString focalLength35mm; // "Unknown" for a usable picture without one
+    Focal35From focal35From = Focal35From::None;
+    QString aperture;
+    QString iso;
+    QString exposureTime;
+    QString taken; // YYYY-MM-DD
+    int messages = 0;
+};
+
+// What became of each file of an analysis and what was read from it, some 40 bytes a file:
+// the texts are kept once each, the date as a number.
+class FileRecords
+{
+public:
+    // Keeps the outcome and values of the file at a file-list index.
+    void record(int index, PictureOutcome outcome, const PictureValues& values);
+    // The number of places, analysed or not: one past the highest index recorded.
+    int size() const { return int(records.size()); }
+    // True when the file at index was recorded (a stopped run leaves some out).
+    bool recorded(int index) const;
+    // The file's values as the tables label them; only for a recorded index.
+    FileLabels labels(int index) const;
+    void clear();
+
+private:
+    struct Record
+    {
+        float focalLength = 0;
+        float focalLength35mm = 0;
+        float aperture = 0;
+        float iso = 0;
+        float exposureTime = 0;
+        quint32 make = 0; // indexes into texts
+        quint32 model = 0;
+        quint32 lens = 0;
+        qint32 taken = 0; // YYYYMMDD, 0 without a date
+        quint16 messages = 0;
+        quint8 outcome = 0; // PictureOutcome + 1; 0 when not recorded
+        Focal35From focal35From = Focal35From::None;
+    };
+    quint32 textId(const QString& text);
+
+    std::vector<Record> records;
+    QStringList texts{QString()};
+    QHash<QString, quint32> textIds;
+};
+
 class AnalysisResult
 {
 public:
@@ -52,6 +115,8 @@ public:
     // Kept when asked for (EntryReader::keepPictures): the file-list index of each counted
     // picture, in the order the tables got them.
     std::vector<int> countedFiles;
+    // Kept when asked for (EntryReader::keepFileRecords): every file, by file-list index.
+    FileRecords fileRecords;
     // What went wrong with the reading cache, each a line for the user.
     QStringList cacheWarnings;
     // The file-list indexes of the pictures counted in a table's row (by row id), when kept.

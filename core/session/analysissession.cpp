@@ -101,6 +101,8 @@ void AnalysisSession::run()
         reader.configure(lastRequest, &analysis);
         if (keepPictures)
             reader.keepPictures();
+        if (keepFileRecords)
+            reader.keepFileRecords();
         if (messageSink)
             reader.setMessageSink(messageSink);
         stopped = !reader.read(stopRequested);

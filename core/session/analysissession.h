@@ -31,6 +31,9 @@ public:
     // Makes the next runs keep which pictures each row counts (four bytes per table and
     // picture), for listing the pictures of a row.
     void setKeepPictures(bool keep) { keepPictures = keep; }
+    // Makes the next runs record every file's outcome and values in the result's
+    // fileRecords (some 40 bytes per file), for the list of files.
+    void setKeepFileRecords(bool keep) { keepFileRecords = keep; }
     // Called on the session's thread, in list order, for each file that drew library
     // messages, with its path and its messages, each once; set before start().
     void setMessageSink(std::function<void(const QString&, const QStringList&)> sink);
@@ -83,6 +86,7 @@ private:
     QAtomicInt total{0};
     QAtomicInt done{0};
     bool keepPictures = false;
+    bool keepFileRecords = false;
     std::function<void(const QString&, const QStringList&)> messageSink;
     AnalysisRequest lastRequest;
     Refusal refused = Refusal::None;

@@ -125,6 +125,8 @@ void EntryReader::apply(int index, PictureOutcome outcome, const PictureValues& 
         }
         if (messageSink && !values.messages.isEmpty())
             messageSink(path, values.messages);
+        if (keepingFileRecords && result)
+            result->fileRecords.record(index, outcome, values);
     } catch (...) {
         // An allocation failure while adding: the file still counts as processed.
     }
@@ -183,6 +185,7 @@ bool EntryReader::runFiles(ReadingCache* cache, const std::function<bool()>& sto
                 read.focalLength35mm == 0.0f && read.focalPlane35mm > 0.0f) {
                 adjusted = read;
                 adjusted.focalLength35mm = read.focalPlane35mm;
+                adjusted.focal35From = Focal35From::FocalPlane;
                 values = &adjusted;
             }
             if (outcome == PictureOutcome::Counted && dateRange &&

@@ -50,6 +50,9 @@ public:
     // Makes the run keep which pictures each row of the result's tables counts (call after
     // configure): four bytes per table and picture.
     void keepPictures();
+    // Makes the run record every file's outcome and values in the result's fileRecords
+    // (call after configure): some 40 bytes per file.
+    void keepFileRecords() { keepingFileRecords = true; }
     // The folders the given files were listed from, the chosen one first: with them a
     // complete run drops the cache entries of files that are gone.
     void setWalkedFolders(const QStringList& folders) { walkedFolders = folders; }
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<ModelFilter> modelFilter;
     AnalysisResult* result = nullptr;
     bool keepingPictures = false;
+    bool keepingFileRecords = false;
     bool estimate35mm = false;
     bool pairsOnce = false;
     bool dateRange = false;

@@ -3,6 +3,8 @@
 
 #include "core/base/workerthreads.h"
 
+#include "core/base/fsname.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -113,15 +115,13 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
                 linked = ::lstat(full.constData(), &info) == 0 && S_ISLNK(info.st_mode);
         }
         if (isFile) {
-            const QString fileName = QFile::decodeName(name);
+            const QString fileName = fsname::decode(name);
             if (folded.contains(suffixOf(fileName).toCaseFolded()))
                 matching.push_back({fileName.toLower(), fileName, linked || !folder->descend});
         } else if (isFolder && folder->descend && name[0] != '.') {
             auto sub = std::make_unique<Folder>();
-            sub->path = folder->path + QLatin1Char('/') + QFile::decodeName(name);
-            // Through the decoded name, as Qt would: a name that is not valid in the file
-            // system's encoding cannot be entered again, here as there.
-            sub->nativePath = QFile::encodeName(sub->path);
+            sub->path = folder->path + QLatin1Char('/') + fsname::decode(name);
+            sub->nativePath = folder->nativePath + '/' + name;
             sub->descend = !linked;
             folder->subfolders.push_back(std::move(sub));
         }
@@ -233,10 +233,10 @@ QString rootPath(const QString& folder)
 
 QString canonicalPath(const QString& path)
 {
-    char* resolved = ::realpath(QFile::encodeName(path).constData(), nullptr);
+    char* resolved = ::realpath(fsname::encode(path).constData(), nullptr);
     if (!resolved)
         return QString();
-    const QString result = QFile::decodeName(resolved);
+    const QString result = fsname::decode(resolved);
     ::free(resolved);
     return result;
 }
@@ -254,7 +254,7 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
     QStringList files;
     Folder root;
     root.path = rootPath(folder);
-    root.nativePath = QFile::encodeName(collectRoot(folder));
+    root.nativePath = fsname::encode(collectRoot(folder));
     readTree(&root, folded, std::max(jobs, 1), watch);
     std::vector<char> viaLink;
     gather(root, &files, &viaLink, unlisted, walked);
