@@ -131,18 +131,32 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
     return reading.outcome;
 }
 
-PictureReading readFile(const QString& path)
+namespace {
+
+template <typename Open> PictureReading readOpened(Open open)
 {
     QStringList messages;
     PictureReading reading;
     {
         const exif::MessageCapture capture(&messages);
-        exif::ImagePtr image = exif::openFile(path);
+        exif::ImagePtr image = open();
         reading = readImage(image.get(), &messages);
         image.reset(); // its destructor may still talk
     }
     reading.values.messages = std::move(messages);
     return reading;
+}
+
+} // namespace
+
+PictureReading readFile(const QString& path)
+{
+    return readOpened([&path] { return exif::openFile(path); });
+}
+
+PictureReading readFileWhole(const QString& path)
+{
+    return readOpened([&path] { return exif::openWholeFile(path); });
 }
 
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,

@@ -73,6 +73,10 @@ PictureReading readExif(Exiv2::ExifData& data);
 // Opens the file and reads it, collecting the library's messages; never throws.
 PictureReading readFile(const QString& path);
 
+// Reads the file by the same rules as readFile, but opened whole by Exiv2 alone
+// (exif::openWholeFile): the reference that readFile is checked against; never throws.
+PictureReading readFileWhole(const QString& path);
+
 // Asks the filters in order about a reading: Filtered with only the opening messages, or
 // the reading's own outcome and values.
 PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
