@@ -51,6 +51,9 @@ constexpr qint64 kHeaderRead = 32; // a 64-bit size header and a uuid
 // Exiv2 reads up to this far past the end of a box: an XMP uuid box's text (by its whole
 // size, from behind the uuid), a CMT box with a 64-bit size, a small uuid box's name.
 constexpr qint64 kOverrun = 32;
+// Exiv2 tells an XMP sidecar from the first 80 bytes and, finding fewer, takes a file for
+// none of the formats it tries after that one, ISO base media among them.
+constexpr qint64 kSmallestFile = 80;
 
 struct Box
 {
@@ -392,6 +395,8 @@ bool isVideo(const char* head, std::size_t size)
 
 bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
 {
+    if (fileSize < kSmallestFile)
+        return false;
     std::vector<TopBox> top;
     qint64 needed = 0;
     QByteArray head;
@@ -494,9 +499,11 @@ bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
                 return false;
         }
     }
-    // Enough bytes for as many boxes as Exiv2 visits below one top-level box.
-    const qint64 pad = std::max<qint64>(0, 16 * qint64(walker.maxVisits - 1) -
-                                               (prefix->size() + 8 + moved.size()));
+    // Enough bytes for Exiv2 to know the file, and for as many boxes as it visits below
+    // one top-level box.
+    const qint64 pad =
+        std::max<qint64>(0, std::max(kSmallestFile, 16 * qint64(walker.maxVisits - 1)) -
+                                (prefix->size() + 8 + moved.size()));
     if (!moved.isEmpty() || pad > 0) {
         moved.append(QByteArray(int(pad), '\0'));
         QByteArray header(8, '\0');
