@@ -7,6 +7,9 @@
 #include "core/count/namelist.h"
 #include "core/count/stattable.h"
 #include "core/count/tally.h"
+#include "core/read/bmffprefix.h"
+#include "core/read/exifaccess.h"
+#include "core/read/exiv2compat.h"
 #include "core/session/analysisresult.h"
 #include "export/csvexporter.h"
 #include "export/htmlexporter.h"
@@ -222,10 +225,41 @@ bool sameValues(const PictureValues& a, const PictureValues& b)
            a.exposureTime == b.exposureTime;
 }
 
+// Exiv2 reads the same from the box walker's prefix as from the whole file, wherever the
+// walker makes one and the prefix is used.
+QString checkPrefix(const std::uint8_t* data, std::size_t size)
+{
+    const char* bytes = reinterpret_cast<const char*>(data);
+    if (!exiv2compat::kBmffPrefix || !bmff::isBmff(bytes, size))
+        return QString();
+    const QByteArray whole = QByteArray::fromRawData(bytes, qsizetype(size));
+    QByteArray prefix;
+    const auto readAt = [&whole](qint64 offset, qint64 length, QByteArray* out) {
+        *out = whole.mid(qsizetype(offset), qsizetype(length));
+        return true;
+    };
+    if (!bmff::metadataPrefix(qint64(size), readAt, &prefix))
+        return QString();
+    const auto reading = [](const QByteArray& b) {
+        exif::ImagePtr image = exif::openWholeBuffer(
+            reinterpret_cast<const unsigned char*>(b.constData()), std::size_t(b.size()));
+        return image ? exif::metadataText(*image) : QStringLiteral("unreadable");
+    };
+    const QString fromPrefix = reading(prefix);
+    const QString fromWhole = reading(whole);
+    if (fromPrefix != fromWhole)
+        return QStringLiteral("the prefix reads otherwise than the whole file: %1 / %2")
+            .arg(fromPrefix.left(200), fromWhole.left(200));
+    return QString();
+}
+
 } // namespace
 
 QString checkPicture(const std::uint8_t* data, std::size_t size)
 {
+    if (const QString problem = checkPrefix(data, size); !problem.isEmpty())
+        return problem;
+
     PictureValues values;
     const PictureOutcome outcome = analyseBuffer(data, size, {}, &values);
     QString problem = checkValues(outcome, values);

@@ -61,6 +61,22 @@ bool writePictureSeeds(const QString& dir)
     ok &= save(dir, QStringLiteral("typical.cr3"), pictureBytes(Format::Cr3, lens));
     const QByteArray heif = pictureBytes(Format::Heif, typicalTags());
     ok &= save(dir, QStringLiteral("truncated.heic"), heif.left(heif.size() / 2));
+    // The layouts of real cameras and phones, for the walker's differential check.
+    const struct
+    {
+        const char* name;
+        Layout layout;
+    } layouts[] = {
+        {"items.heic", Layout::HeifItems},
+        {"iloc-v1.heic", Layout::HeifIlocV1},
+        {"base-offset.heic", Layout::HeifBaseOffset},
+        {"iloc-v2.heic", Layout::HeifIlocV2},
+        {"extents.heic", Layout::HeifExtents},
+        {"idat.heic", Layout::HeifIdat},
+        {"camera.cr3", Layout::Cr3Camera},
+    };
+    for (const auto& l : layouts)
+        ok &= save(dir, QString::fromLatin1(l.name), layoutBytes(l.layout, lens));
     return ok;
 }
 

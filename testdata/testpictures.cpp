@@ -147,7 +147,146 @@ QByteArray cr3Bytes(const QList<Tag>& tags, int pictureData)
     return ftyp("crx ") + box("moov", uuid) + box("mdat", QByteArray(pictureData, '\x55'));
 }
 
+QByteArray fullBox(const char* type, int version, const QByteArray& payload)
+{
+    return box(type, bigEndian32(quint32(version) << 24) + payload);
+}
+
+const char kXmpPacket[] =
+    "<?xpacket begin=\"\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?><x:xmpmeta xmlns:x=\"adobe:ns:meta/\">"
+    "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+    "rdf:about=\"\" xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\" xmp:Rating=\"3\"/></rdf:RDF>"
+    "</x:xmpmeta><?xpacket end=\"w\"?>";
+
+// A HEIF file with three items: the picture (1), Exif (2) and XMP (3), laid out as
+// the layout says.
+QByteArray heifLayout(Layout layout, const QList<Tag>& tags, int pictureData)
+{
+    const int version = layout == Layout::HeifIlocV2 ? 2 : layout == Layout::HeifItems ? 0 : 1;
+    const bool baseOffset = layout == Layout::HeifBaseOffset;
+    const bool idat = layout == Layout::HeifIdat;
+    const QByteArray picture(pictureData, '\x55');
+    const QByteArray exif = bigEndian32(0) + tiffBlock(tags);
+    const QByteArray xmp(kXmpPacket);
+
+    const int infeVersion = version == 2 ? 3 : 2;
+    auto infe = [&](quint32 id, const char* type, const QByteArray& extra) {
+        const QByteArray itemId = infeVersion == 3 ? bigEndian32(id) : bigEndian16(quint16(id));
+        return fullBox("infe", infeVersion,
+                       itemId + bigEndian16(0) + QByteArray(type, 4) + QByteArray(1, '\0') + extra);
+    };
+    const QByteArray iinf = fullBox("iinf", 0,
+                                    bigEndian16(3) + infe(1, "hvc1", {}) + infe(2, "Exif", {}) +
+                                        infe(3, "mime", QByteArray("application/rdf+xml", 20)));
+    const QByteArray hdlr =
+        fullBox("hdlr", 0, bigEndian32(0) + QByteArray("pict", 4) + QByteArray(13, '\0'));
+
+    // Where each item lies: mdat holds the picture, then Exif (unless in idat), then XMP.
+    struct Extent
+    {
+        quint32 offset;
+        quint32 length;
+    };
+    auto iloc = [&](quint32 mdatData, quint32 idatData) {
+        const quint32 base = baseOffset ? mdatData : 0;
+        const quint32 exifAt = idat ? 0 : quint32(picture.size());
+        const quint32 xmpAt = quint32(picture.size() + (idat ? 0 : exif.size()));
+        QList<Extent> exifExtents;
+        if (idat) {
+            // Behind a few bytes of another item's data, so that its offset is not 0.
+            exifExtents = {{idatData + 4, quint32(exif.size())}};
+        } else if (layout == Layout::HeifExtents) {
+            const quint32 half = quint32(exif.size() / 2);
+            exifExtents = {{mdatData + exifAt, half},
+                           {mdatData + exifAt + half, quint32(exif.size()) - half}};
+        } else {
+            exifExtents = {{mdatData + exifAt - base, quint32(exif.size())}};
+        }
+        const QList<QPair<quint32, QList<Extent>>> items = {
+            {1, {{mdatData - base, quint32(picture.size())}}},
+            {2, exifExtents},
+            {3, {{mdatData + xmpAt - base, quint32(xmp.size())}}}};
+        QByteArray entries;
+        for (const auto& [id, extents] : items) {
+            entries += version == 2 ? bigEndian32(id) : bigEndian16(quint16(id));
+            if (version >= 1) // reserved bits and the construction method
+                entries += bigEndian16(idat && id == 2 ? 1 : 0);
+            entries += bigEndian16(0); // data reference index
+            if (baseOffset)
+                entries += bigEndian32(base);
+            entries += bigEndian16(quint16(extents.size()));
+            for (const Extent& e : extents)
+                entries += bigEndian32(idat && id == 2 ? e.offset - idatData : e.offset) +
+                           bigEndian32(e.length);
+        }
+        const QByteArray sizes = QByteArray(1, '\x44') + QByteArray(1, baseOffset ? '\x40' : '\0');
+        const QByteArray count = version == 2 ? bigEndian32(3) : bigEndian16(3);
+        return fullBox("iloc", version, sizes + count + entries);
+    };
+    const QByteArray idatBox = box("idat", QByteArray(4, '\x33') + (idat ? exif : QByteArray()));
+    const QByteArray head = ftyp("heic");
+    auto meta = [&](quint32 mdatData) {
+        const quint32 idatData = quint32(head.size() + 12 + hdlr.size() + iinf.size() + 8);
+        return fullBox("meta", 0,
+                       hdlr + iinf + (idat ? idatBox : QByteArray()) + iloc(mdatData, idatData));
+    };
+    // idat's offset above assumes it follows iinf directly: meta's header (12), hdlr, iinf.
+    const quint32 mdatData = quint32(head.size() + meta(0).size() + 8);
+    return head + meta(mdatData) + box("mdat", picture + (idat ? QByteArray() : exif) + xmp);
+}
+
+// A CR3 file as a camera writes it, with the metadata boxes Exiv2 reads among others.
+QByteArray cr3Layout(const QList<Tag>& tags, int pictureData)
+{
+    QList<Tag> ifd0;
+    QList<Tag> exifIfd;
+    for (const Tag& tag : tags)
+        (tag.key.startsWith(QLatin1String("Exif.Image.")) ? ifd0 : exifIfd).append(tag);
+    static const char canonUuid[] =
+        "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48";
+    static const char xmpUuid[] =
+        "\xbe\x7a\xcf\xcb\x97\xa9\x42\xe8\x9c\x71\x99\x94\x91\xe3\xaf\xac";
+    static const char previewUuid[] =
+        "\xea\xf4\x2b\x5e\x1c\x98\x4b\x88\xb9\xfb\xb7\xdc\x40\x6e\x4d\x16";
+    const QByteArray jpeg = QByteArray("\xff\xd8\xff\xd9", 4) + QByteArray(200, '\x11');
+    // THMB version 0: width, height, size, then the thumbnail.
+    const QByteArray thmb = fullBox("THMB", 0,
+                                    bigEndian16(160) + bigEndian16(120) +
+                                        bigEndian32(quint32(jpeg.size())) + bigEndian32(0) + jpeg);
+    const QByteArray canon =
+        box("uuid", QByteArray(canonUuid, 16) + box("CNCV", QByteArray("CanonCR3_001/00.09.00")) +
+                        box("CCTP", QByteArray(12, '\0')) + box("CTBO", QByteArray(100, '\0')) +
+                        box("free", QByteArray(6, '\0')) + box("CMT1", tiffBlock(ifd0)) +
+                        box("CMT2", tiffBlock(exifIfd, true)) + thmb);
+    QByteArray moov = canon + fullBox("mvhd", 0, QByteArray(96, '\0'));
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray stbl =
+            box("stbl", fullBox("stsd", 0, bigEndian32(0)) + box("free", QByteArray(7, '\0')) +
+                            fullBox("co64", 0, QByteArray(12, '\0')));
+        moov +=
+            box("trak", fullBox("tkhd", 0, QByteArray(80, '\0')) + box("mdia", box("minf", stbl)));
+    }
+    // PRVW version 0: two bytes, width, height, two bytes, size, then the preview.
+    const QByteArray prvw = fullBox("PRVW", 0,
+                                    bigEndian16(0) + bigEndian16(1620) + bigEndian16(1080) +
+                                        bigEndian16(1) + bigEndian32(quint32(jpeg.size())) + jpeg);
+    return ftyp("crx ") + box("moov", moov) +
+           box("uuid", QByteArray(xmpUuid, 16) + QByteArray(kXmpPacket) + QByteArray(64, ' ')) +
+           box("uuid", QByteArray(previewUuid, 16) + QByteArray(8, '\0') + prvw) +
+           box("mdat", QByteArray(pictureData, '\x55'));
+}
+
 } // namespace
+
+QByteArray layoutBytes(Layout layout, const QList<Tag>& tags, int pictureData)
+{
+    try {
+        return layout == Layout::Cr3Camera ? cr3Layout(tags, pictureData)
+                                           : heifLayout(layout, tags, pictureData);
+    } catch (const std::exception&) {
+        return QByteArray();
+    }
+}
 
 QByteArray box(const char* type, const QByteArray& payload)
 {

@@ -55,6 +55,23 @@ bool writePicture(const QString& path, Format format, const QList<Tag>& tags, in
 // The bytes of a picture carrying the tags, as writePicture writes it (empty on failure).
 QByteArray pictureBytes(Format format, const QList<Tag>& tags, int pictureData = 64);
 
+// ISO base media layouts of real cameras and phones, each carrying the tags as its Exif
+// and a small XMP packet (xmp:Rating 3).
+enum class Layout
+{
+    HeifItems,      // a picture, an Exif and an XMP item; iloc version 0
+    HeifIlocV1,     // iloc version 1, construction method 0
+    HeifBaseOffset, // iloc version 1, extents relative to a 4-byte base offset
+    HeifIlocV2,     // iloc version 2 and infe version 3: 32-bit item IDs
+    HeifExtents,    // the Exif item in two extents
+    HeifIdat,       // the Exif item in an idat box (construction method 1)
+    Cr3Camera,      // several trak; CNCV, CCTP, CTBO, free, CMT1, CMT2 and THMB in the
+                    // Canon uuid; a top-level XMP uuid, then the preview uuid (PRVW)
+};
+
+// The bytes of a file of that layout, with pictureData bytes of picture in its mdat box.
+QByteArray layoutBytes(Layout layout, const QList<Tag>& tags, int pictureData = 64);
+
 // One ISO base media box: a 32-bit size, the four-character type, the payload.
 QByteArray box(const char* type, const QByteArray& payload);
 

@@ -54,6 +54,30 @@ QByteArray nested(int depth)
     return bytes + box("free", QByteArray());
 }
 
+// The prefix of a file's bytes, and how many bytes were read for it; empty when refused.
+QByteArray prefixOf(const QByteArray& file, qint64* bytesRead = nullptr)
+{
+    QByteArray prefix;
+    const bool made = bmff::metadataPrefix(
+        file.size(),
+        [&](qint64 offset, qint64 length, QByteArray* out) {
+            *out = file.mid(offset, length);
+            if (bytesRead)
+                *bytesRead += out->size();
+            return true;
+        },
+        &prefix);
+    return made ? prefix : QByteArray();
+}
+
+// Exiv2's reading of the bytes taken whole: every datum, or "unreadable".
+QString wholeReading(const QByteArray& bytes)
+{
+    exif::ImagePtr image = exif::openWholeBuffer(reinterpret_cast<const uchar*>(bytes.constData()),
+                                                 std::size_t(bytes.size()));
+    return image ? exif::metadataText(*image) : QStringLiteral("unreadable");
+}
+
 } // namespace
 
 class TestBmff : public QObject
@@ -66,6 +90,10 @@ private slots:
     void damagedBoxesAreUnreadable_data();
     void damagedBoxesAreUnreadable();
     void pictureDataIsNotRead();
+    void layoutsReadAsTheWholeFile_data();
+    void layoutsReadAsTheWholeFile();
+    void xmpTextReadPastItsBox();
+    void ilocVersionIsItsFirstByte();
 };
 
 void TestBmff::readsItsValues_data()
@@ -167,6 +195,82 @@ void TestBmff::pictureDataIsNotRead()
         QCOMPARE(model, QStringLiteral("iPhone 12"));
         QCOMPARE(exif::readNumber(exif::exifData(*image), "Exif.Photo.ISOSpeedRatings"), 200.0f);
     }
+}
+
+void TestBmff::layoutsReadAsTheWholeFile_data()
+{
+    QTest::addColumn<int>("layout");
+    QTest::addColumn<int>("pictureData");
+    QTest::addColumn<bool>("counted"); // Exiv2 0.27 finds the Exif and XMP items
+    QTest::newRow("HEIF items, iloc 0") << int(Layout::HeifItems) << 64 << true;
+    QTest::newRow("HEIF iloc 1") << int(Layout::HeifIlocV1) << 64 << true;
+    QTest::newRow("HEIF base offsets") << int(Layout::HeifBaseOffset) << 64 << false;
+    QTest::newRow("HEIF 32-bit item IDs") << int(Layout::HeifIlocV2) << 64 << false;
+    QTest::newRow("HEIF two extents") << int(Layout::HeifExtents) << 64 << false;
+    QTest::newRow("HEIF idat") << int(Layout::HeifIdat) << 64 << false;
+    QTest::newRow("CR3 camera") << int(Layout::Cr3Camera) << 64 << true;
+    // Over 1 MiB the file is read in pieces, not whole.
+    QTest::newRow("large HEIF iloc 1") << int(Layout::HeifIlocV1) << 3 * 1024 * 1024 << true;
+    QTest::newRow("large CR3 camera") << int(Layout::Cr3Camera) << 3 * 1024 * 1024 << true;
+}
+
+void TestBmff::layoutsReadAsTheWholeFile()
+{
+    QFETCH(int, layout);
+    QFETCH(int, pictureData);
+    QFETCH(bool, counted);
+    const QByteArray bytes = layoutBytes(Layout(layout), phoneTags(), pictureData);
+    QVERIFY(!bytes.isEmpty());
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("p.heic"));
+    QVERIFY(writeBytes(path, bytes));
+
+    const PictureReading ours = readFile(path);
+    const PictureReading whole = readFileWhole(path);
+    QCOMPARE(ours.outcome, whole.outcome);
+    if (counted)
+        QCOMPARE(whole.outcome, PictureOutcome::Counted);
+    QCOMPARE(ours.makeTag, whole.makeTag);
+    QCOMPARE(ours.modelTag, whole.modelTag);
+    QCOMPARE(ours.values.focalLength, whole.values.focalLength);
+    QCOMPARE(ours.values.aperture, whole.values.aperture);
+    QCOMPARE(ours.values.lens, whole.values.lens);
+    // All of the metadata, XMP included, not only what the tables take.
+    const QByteArray prefix = prefixOf(bytes);
+    QVERIFY(!prefix.isEmpty());
+    QCOMPARE(wholeReading(prefix), wholeReading(bytes));
+    if (counted)
+        QVERIFY(wholeReading(bytes).contains(QLatin1String("Xmp.xmp.Rating 3")));
+}
+
+void TestBmff::xmpTextReadPastItsBox()
+{
+    // Exiv2 reads an XMP uuid box's text by the box's whole size from behind the uuid,
+    // 24 bytes into the next box: a CR3 whose preview follows lost its metadata. The
+    // preview itself is still not read.
+    const QByteArray file = layoutBytes(Layout::Cr3Camera, phoneTags(), 30000000);
+    qint64 bytesRead = 0;
+    const QByteArray prefix = prefixOf(file, &bytesRead);
+    QVERIFY(!prefix.isEmpty());
+    QCOMPARE(wholeReading(prefix), wholeReading(file));
+    QVERIFY(wholeReading(file).contains(QLatin1String("Exif.Image.Model iPhone 12")));
+    QVERIFY(!prefix.contains("PRVW"));
+    QVERIFY2(bytesRead < 4096, qPrintable(QString::number(bytesRead)));
+}
+
+void TestBmff::ilocVersionIsItsFirstByte()
+{
+    // An iloc box of version 0 whose flags end in 0x80: Exiv2 reads a 16-bit item count
+    // and 16-bit IDs, so the items are found and moved.
+    QByteArray file = bytesOf(Format::Heif, 4096);
+    const int iloc = file.indexOf("iloc");
+    QVERIFY(iloc > 0);
+    file[iloc + 7] = '\x80';
+    const QByteArray prefix = prefixOf(file);
+    QVERIFY(!prefix.isEmpty());
+    QVERIFY(prefix.size() < file.size() - 4000);
+    QCOMPARE(wholeReading(prefix), wholeReading(file));
+    QVERIFY(wholeReading(file).contains(QLatin1String("Exif.Image.Model iPhone 12")));
 }
 
 QTEST_GUILESS_MAIN(TestBmff)

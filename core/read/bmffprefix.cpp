@@ -26,11 +26,21 @@ constexpr quint32 kIpco = fourCC("ipco");
 constexpr quint32 kIinf = fourCC("iinf");
 constexpr quint32 kInfe = fourCC("infe");
 constexpr quint32 kIloc = fourCC("iloc");
+constexpr quint32 kIspe = fourCC("ispe");
+constexpr quint32 kColr = fourCC("colr");
 constexpr quint32 kUuid = fourCC("uuid");
 constexpr quint32 kExif = fourCC("Exif");
 constexpr quint32 kXml = fourCC("xml ");
+constexpr quint32 kCmt1 = fourCC("CMT1");
+constexpr quint32 kCmt2 = fourCC("CMT2");
+constexpr quint32 kCmt3 = fourCC("CMT3");
+constexpr quint32 kCmt4 = fourCC("CMT4");
+constexpr quint32 kThmb = fourCC("THMB");
+constexpr quint32 kPrvw = fourCC("PRVW");
+constexpr quint32 kFree = fourCC("free");
 
 const char kCanonUuid[] = "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48";
+const char kPreviewUuid[] = "\xea\xf4\x2b\x5e\x1c\x98\x4b\x88\xb9\xfb\xb7\xdc\x40\x6e\x4d\x16";
 const char kXmpUuid[] = "\xbe\x7a\xcf\xcb\x97\xa9\x42\xe8\x9c\x71\x99\x94\x91\xe3\xaf\xac";
 
 constexpr int kMaxDepth = 8;
@@ -38,6 +48,12 @@ constexpr qint64 kMaxContainer = 16 * 1024 * 1024;
 constexpr int kMaxBoxes = 65536;
 constexpr qint64 kMaxPrefix = 256 * 1024 * 1024;
 constexpr qint64 kHeaderRead = 32; // a 64-bit size header and a uuid
+// Exiv2 reads up to this far past the end of a box: an XMP uuid box's text (by its whole
+// size, from behind the uuid), a CMT box with a 64-bit size, a small uuid box's name.
+constexpr qint64 kOverrun = 32;
+// Exiv2 tells an XMP sidecar from the first 80 bytes and, finding fewer, takes a file for
+// none of the formats it tries after that one, ISO base media among them.
+constexpr qint64 kSmallestFile = 80;
 
 struct Box
 {
@@ -71,21 +87,54 @@ bool parseBox(const uchar* head, qint64 available, qint64 offset, qint64 end, Bo
     return true;
 }
 
-// Top-level boxes Exiv2 reads something from; it copies the others (the picture data, a
-// preview) and passes over them.
-bool isMetadataBox(const Box& box, const QByteArray& head)
+enum class Uuid
 {
-    switch (box.type) {
+    Other,
+    Canon,   // descended into
+    Preview, // descended into behind 8 more bytes
+    Xmp,     // its text read
+};
+
+// Exiv2 takes the 16 bytes after the header as the uuid, even past a box too small to
+// hold them; past the end of the file they are no uuid it knows.
+Uuid uuidOf(const uchar* name, qint64 available)
+{
+    if (available < 16)
+        return Uuid::Other;
+    if (std::memcmp(name, kCanonUuid, 16) == 0)
+        return Uuid::Canon;
+    if (std::memcmp(name, kPreviewUuid, 16) == 0)
+        return Uuid::Preview;
+    if (std::memcmp(name, kXmpUuid, 16) == 0)
+        return Uuid::Xmp;
+    return Uuid::Other;
+}
+
+// Box types Exiv2 reads something from (or may fail on); it copies the others and passes
+// over them, and skips "mdat" unread.
+bool isReadBox(quint32 type)
+{
+    switch (type) {
     case kFtyp:
     case kMoov:
     case kMeta:
+    case kIprp:
+    case kIpco:
+    case kIinf:
+    case kInfe:
+    case kIloc:
+    case kIspe:
+    case kColr:
+    case kUuid:
     case kExif:
     case kXml:
+    case kCmt1:
+    case kCmt2:
+    case kCmt3:
+    case kCmt4:
+    case kThmb:
+    case kPrvw:
         return true;
-    case kUuid:
-        return head.size() >= box.header + 16 &&
-               (std::memcmp(head.constData() + box.header, kCanonUuid, 16) == 0 ||
-                std::memcmp(head.constData() + box.header, kXmpUuid, 16) == 0);
     default:
         return false;
     }
@@ -93,25 +142,31 @@ bool isMetadataBox(const Box& box, const QByteArray& head)
 
 // Walks boxes the way Exiv2 0.27 descends into them, checking every size, and notes the
 // byte ranges of the Exif and XMP items it will read, found its way: the last "infe"
-// whose name holds "Exif" (else "mime"), located by the 4-byte offsets of "iloc".
+// whose name holds "Exif" (else "mime"), located by the 4-byte offsets of "iloc". Also
+// notes how far past `end` Exiv2 reads, and how many boxes it visits below each
+// top-level box (it refuses more than one per 16 bytes of the file).
 class Walker
 {
 public:
-    explicit Walker(const QByteArray& bytes)
-        : data(reinterpret_cast<const uchar*>(bytes.constData())), size(bytes.size())
+    // bytes: the file from its start, `end` and a little more where the file has it.
+    Walker(const QByteArray& bytes, qint64 end)
+        : data(reinterpret_cast<const uchar*>(bytes.constData())), size(bytes.size()), end(end)
     {
     }
 
-    // The boxes in [begin, end): all of them, or the first count when count >= 0.
-    bool walk(qint64 begin, qint64 end, int depth, qint64 count = -1)
+    // The boxes in [begin, limit): all of them, or the first count when count >= 0.
+    bool walk(qint64 begin, qint64 limit, int depth, qint64 count = -1)
     {
         if (depth > kMaxDepth)
             return false;
         qint64 at = begin;
-        for (qint64 n = 0; count < 0 ? at < end : n < count; ++n) {
+        for (qint64 n = 0; count < 0 ? at < limit : n < count; ++n) {
             Box box;
-            if (++boxes > kMaxBoxes || !parseBox(data + at, size - at, at, end, &box))
+            if (++boxes > kMaxBoxes || !parseBox(data + at, size - at, at, limit, &box))
                 return false;
+            if (depth == 0)
+                visits = 0;
+            maxVisits = std::max(maxVisits, ++visits);
             if (!enter(box, depth))
                 return false;
             at = box.end();
@@ -127,6 +182,9 @@ public:
         qint64 length = 0;
     };
     std::vector<Item> items;
+    qint64 reach = 0;         // the end of the furthest read
+    bool onlyTextPast = true; // reads past `end` are XMP text that ends before its byte
+    int maxVisits = 0;        // the most boxes visited below one top-level box
 
 private:
     bool enter(const Box& box, int depth)
@@ -157,11 +215,31 @@ private:
             readItemInfo(p, length);
             return true;
         case kIloc:
-            readLocations(p, payload, length, box.size);
-            return true;
-        case kUuid:
-            if (length >= 16 && std::memcmp(p, kCanonUuid, 16) == 0)
+            return readLocations(p, payload, length, box.size);
+        case kUuid: {
+            const Uuid uuid = uuidOf(p, size - payload);
+            if (size - payload >= 16)
+                read(payload + 16);
+            switch (uuid) {
+            case Uuid::Canon:
                 return container(box) && walk(payload + 16, box.end(), depth + 1);
+            case Uuid::Preview:
+                return container(box) && walk(payload + 24, box.end(), depth + 1);
+            case Uuid::Xmp:
+                readText(payload + 16, box.size);
+                return true;
+            case Uuid::Other:
+                return true;
+            }
+            return true;
+        }
+        case kCmt1:
+        case kCmt2:
+        case kCmt3:
+        case kCmt4:
+            // Read by the box's whole size from behind its header.
+            if (box.size > 8)
+                read(payload + box.size - 8);
             return true;
         default:
             return true;
@@ -169,6 +247,24 @@ private:
     }
 
     static bool container(const Box& box) { return box.size <= kMaxContainer; }
+
+    void read(qint64 until)
+    {
+        reach = std::max(reach, until);
+        onlyTextPast = onlyTextPast && until <= end;
+    }
+
+    // A text Exiv2 reads up to its first NUL: what lies past `end` matters only when
+    // the text runs on to there.
+    void readText(qint64 from, qint64 length)
+    {
+        reach = std::max(reach, from + length);
+        if (from + length <= end)
+            return;
+        const qint64 stop = std::min(end + 1, size);
+        onlyTextPast = onlyTextPast && from < end &&
+                       std::memchr(data + from, 0, size_t(std::max<qint64>(0, stop - from)));
+    }
 
     void readItemInfo(const uchar* p, qint64 length)
     {
@@ -186,29 +282,32 @@ private:
             xmpId = id;
     }
 
-    void readLocations(const uchar* p, qint64 payload, qint64 length, qint64 boxSize)
+    // False where Exiv2 fails on the box.
+    bool readLocations(const uchar* p, qint64 payload, qint64 length, qint64 boxSize)
     {
         if (length < 6)
-            return;
-        // Exiv2 takes the version from the low byte of the flags: 0, or 255 when it is >= 128.
-        const int version = (p[3] & 0x80) ? 255 : 0;
+            return false;
+        const int version = p[0];
         const int offsetSize = p[4] >> 4;
         const int lengthSize = p[4] & 0xF;
         qint64 skip = 6;
+        // Exiv2 reads a 32-bit count from version 2 on, a 32-bit item ID only above it.
         const int countSize = version < 2 ? 2 : 4;
         if (length - skip < countSize)
-            return;
+            return false;
         const quint32 count =
             version < 2 ? qFromBigEndian<quint16>(p + skip) : qFromBigEndian<quint32>(p + skip);
         skip += countSize;
+        // Only 4-byte offsets and lengths, in entries of 14, 16 or 18 bytes, have places it
+        // knows; every entry is taken to have the same size.
         if (!count || count >= quint64(boxSize) / 14 || offsetSize != 4 || lengthSize != 4 ||
             (boxSize - 16) % count != 0)
-            return;
+            return true;
         const qint64 step = (boxSize - 16) / count;
         for (quint32 i = 0; i < count; ++i) {
             const qint64 at = skip + qint64(i) * step;
             if (length - at < step || length - at < (version > 2 ? 4 : 2))
-                return;
+                return false;
             const quint32 id =
                 version > 2 ? qFromBigEndian<quint32>(p + at) : qFromBigEndian<quint16>(p + at);
             qint64 field = -1;
@@ -221,15 +320,55 @@ private:
             if (offset && bytes && id != 0xffff)
                 locations[id] = {payload + field, qint64(offset), qint64(bytes)};
         }
+        return true;
     }
 
     const uchar* data;
     qint64 size;
+    qint64 end;
     int boxes = 0;
+    int visits = 0;
     quint32 exifId = 0xffff;
     quint32 xmpId = 0xffff;
     std::map<quint32, Item> locations; // by item ID, for the meta box being read
 };
+
+// The top-level boxes, from their headers alone.
+struct TopBox
+{
+    Box box;
+    bool read = false; // Exiv2 reads something from it
+};
+
+// A top-level preview uuid: Exiv2 goes through its boxes, and reads nothing from a
+// preview but its size; so unless it holds other boxes Exiv2 reads, it is checked from
+// the box headers as Exiv2 checks it and left out. False when Exiv2 fails on it.
+bool checkPreviewBox(const Box& box, qint64 fileSize, const ReadAt& readAt, bool* read)
+{
+    int visits = 1;
+    QByteArray head;
+    for (qint64 at = box.payload() + 24; at < box.end();) {
+        if (++visits > kMaxBoxes || !readAt(at, std::min(kHeaderRead, box.end() - at), &head))
+            return false;
+        Box child;
+        if (!parseBox(reinterpret_cast<const uchar*>(head.constData()), head.size(), at, box.end(),
+                      &child))
+            return false;
+        if (child.type == kPrvw) {
+            // Its version (0 or 1), then the picture's width, height and size.
+            if (child.size - child.header < 4)
+                return false;
+            if (quint8(head[child.header]) <= 1 && child.size - child.header < 16)
+                return false;
+        } else if (isReadBox(child.type)) {
+            *read = true;
+            return true;
+        }
+        at = child.end();
+    }
+    *read = false;
+    return visits - 1 <= fileSize / 16;
+}
 
 } // namespace
 
@@ -256,50 +395,117 @@ bool isVideo(const char* head, std::size_t size)
 
 bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
 {
-    // The top-level boxes, from their headers alone.
-    int boxes = 0;
+    if (fileSize < kSmallestFile)
+        return false;
+    std::vector<TopBox> top;
     qint64 needed = 0;
     QByteArray head;
     for (qint64 at = 0; at < fileSize;) {
-        if (++boxes > kMaxBoxes || !readAt(at, std::min(kHeaderRead, fileSize - at), &head))
+        if (int(top.size()) >= kMaxBoxes ||
+            !readAt(at, std::min(kHeaderRead, fileSize - at), &head))
             return false;
-        Box box;
-        if (!parseBox(reinterpret_cast<const uchar*>(head.constData()), head.size(), at, fileSize,
-                      &box))
+        TopBox entry;
+        Box& box = entry.box;
+        const auto* h = reinterpret_cast<const uchar*>(head.constData());
+        if (!parseBox(h, head.size(), at, fileSize, &box))
             return false;
-        if (isMetadataBox(box, head))
+        entry.read = isReadBox(box.type);
+        if (box.type == kUuid) {
+            switch (uuidOf(h + box.header, head.size() - box.header)) {
+            case Uuid::Preview:
+                if (!checkPreviewBox(box, fileSize, readAt, &entry.read))
+                    return false;
+                break;
+            case Uuid::Other:
+                entry.read = false;
+                break;
+            default:
+                break;
+            }
+        }
+        // The first box too: without it Exiv2 would not know the file.
+        if (entry.read || top.empty())
             needed = box.end();
+        top.push_back(entry);
         at = box.end();
     }
 
-    // Metadata behind hundreds of megabytes of picture data is no camera's layout.
-    if (needed > kMaxPrefix || !readAt(0, needed, prefix) || prefix->size() != needed)
+    // The boxes up to `needed`, walked; where Exiv2 reads past them, the prefix takes the
+    // next boxes too, or, for an XMP text that ends before, a filler box.
+    QByteArray bytes;
+    Walker walker(bytes, 0);
+    for (int round = 0;; ++round) {
+        // Metadata behind hundreds of megabytes of picture data is no camera's layout.
+        if (needed > kMaxPrefix || round > 8)
+            return false;
+        const qint64 available = std::min(fileSize, needed + kOverrun);
+        if (!readAt(0, available, &bytes) || bytes.size() != available)
+            return false;
+        walker = Walker(bytes, needed);
+        if (!walker.walk(0, needed, 0))
+            return false;
+        if (walker.reach <= needed || walker.onlyTextPast)
+            break;
+        qint64 next = needed;
+        for (const TopBox& entry : top) {
+            if (entry.box.offset < walker.reach)
+                next = entry.box.end();
+        }
+        if (next - needed > kMaxContainer)
+            return false;
+        needed = next;
+    }
+    // Exiv2 fails on a read past the end of the file, and on a top-level box holding
+    // more boxes than a sixteenth of the file's size.
+    if (walker.reach > fileSize || walker.maxVisits - 1 > fileSize / 16)
         return false;
-    Walker walker(*prefix);
-    if (!walker.walk(0, needed, 0))
-        return false;
+    *prefix = bytes.left(needed);
+    if (walker.reach > needed) {
+        QByteArray filler(int(std::max<qint64>(8, walker.reach - needed)), '\0');
+        qToBigEndian<quint32>(quint32(filler.size()), reinterpret_cast<uchar*>(filler.data()));
+        qToBigEndian<quint32>(kFree, reinterpret_cast<uchar*>(filler.data()) + 4);
+        prefix->append(filler);
+    }
 
     // The items usually lie in the picture data, which is left out: they follow the boxes
     // kept, in an "mdat" box of their own, and their offsets are changed to match.
     QByteArray moved;
+    std::vector<qint64> changed;
     for (const Walker::Item& item : walker.items) {
         const qint64 end = item.offset + item.length;
-        // One past the end of the file fails in Exiv2 either way.
-        if (end <= needed || end > fileSize)
+        // Past the end of the file Exiv2 fails.
+        if (end > fileSize)
+            return false;
+        if (end <= needed)
             continue;
         if (item.length > kMaxContainer)
             return false;
-        QByteArray bytes;
-        if (!readAt(item.offset, item.length, &bytes) || bytes.size() != item.length)
+        QByteArray data;
+        if (!readAt(item.offset, item.length, &data) || data.size() != item.length)
             return false;
-        const qint64 offset = needed + 8 + moved.size();
+        const qint64 offset = prefix->size() + 8 + moved.size();
         if (offset > 0xffffffffLL - item.length)
             return false;
         qToBigEndian<quint32>(quint32(offset),
                               reinterpret_cast<uchar*>(prefix->data()) + item.offsetField);
-        moved.append(bytes);
+        changed.push_back(item.offsetField);
+        moved.append(data);
     }
-    if (!moved.isEmpty()) {
+    // An item kept in place that holds a changed offset would read otherwise.
+    for (const Walker::Item& item : walker.items) {
+        for (qint64 field : changed) {
+            if (item.offset + item.length <= needed && field + 4 > item.offset &&
+                field < item.offset + item.length)
+                return false;
+        }
+    }
+    // Enough bytes for Exiv2 to know the file, and for as many boxes as it visits below
+    // one top-level box.
+    const qint64 pad =
+        std::max<qint64>(0, std::max(kSmallestFile, 16 * qint64(walker.maxVisits - 1)) -
+                                (prefix->size() + 8 + moved.size()));
+    if (!moved.isEmpty() || pad > 0) {
+        moved.append(QByteArray(int(pad), '\0'));
         QByteArray header(8, '\0');
         qToBigEndian<quint32>(quint32(moved.size() + 8), reinterpret_cast<uchar*>(header.data()));
         std::memcpy(header.data() + 4, "mdat", 4);

@@ -27,12 +27,14 @@ bool isVideo(const char* head, std::size_t size);
 // Reads up to length bytes at offset (fewer only at the end of the file); false on error.
 using ReadAt = std::function<bool(qint64 offset, qint64 length, QByteArray* bytes)>;
 
-// The bytes of a file of fileSize bytes that Exiv2 reads the same metadata from as from
-// the whole file: the boxes up to the last one it reads something from, then an "mdat"
-// box with the Exif and XMP items that lay beyond them, their offsets changed to match.
-// False when the box structure is damaged (a size of 0, below its header or beyond its
-// parent, containers nested over 8 deep or over 16 MiB, an item over 16 MiB, metadata
-// beyond the first 256 MiB, more than 65,536 boxes) or a read fails.
+// The bytes of a file of fileSize bytes that Exiv2 0.27 reads the same metadata from as
+// from the whole file: the boxes up to the last one it reads something from (and what it
+// reads past them), then an "mdat" box with the Exif and XMP items that lay beyond them,
+// their offsets changed to match. False when the box structure is damaged (a size of 0,
+// below its header or beyond its parent, containers nested over 8 deep or over 16 MiB,
+// an item over 16 MiB or past the end of the file, metadata beyond the first 256 MiB,
+// more than 65,536 boxes, a read past the kept boxes into one over 16 MiB), when Exiv2
+// fails on it as a whole, or when a read fails.
 bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix);
 
 } // namespace bmff

@@ -277,7 +277,8 @@ bool readBigBmff(const QByteArray& nativePath, long long size, QByteArray* bytes
         *ok = false;
         return true;
     }
-    bool isBmff = bmff::isBmff(head.constData(), std::size_t(head.size()));
+    const bool isBmff =
+        exiv2compat::kBmffPrefix && bmff::isBmff(head.constData(), std::size_t(head.size()));
     if (isBmff)
         *ok = bmff::metadataPrefix(size, readAt, bytes);
     ::close(fd);
@@ -304,7 +305,8 @@ ImagePtr openFileUnguarded(const QString& path)
         inMemory = readBigBmff(native, size, &bytes, &ok);
         if (inMemory && !ok)
             return nullptr;
-    } else if (bmff::isBmff(bytes.constData(), std::size_t(bytes.size()))) {
+    } else if (exiv2compat::kBmffPrefix &&
+               bmff::isBmff(bytes.constData(), std::size_t(bytes.size()))) {
         QByteArray whole;
         whole.swap(bytes);
         if (!bmffBytes(whole, &bytes))
@@ -358,7 +360,7 @@ ImagePtr openBuffer(const unsigned char* data, std::size_t size)
 {
     if (bmff::isVideo(reinterpret_cast<const char*>(data), size))
         return nullptr;
-    if (bmff::isBmff(reinterpret_cast<const char*>(data), size)) {
+    if (exiv2compat::kBmffPrefix && bmff::isBmff(reinterpret_cast<const char*>(data), size)) {
         try {
             const QByteArray whole =
                 QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
@@ -374,6 +376,51 @@ ImagePtr openBuffer(const unsigned char* data, std::size_t size)
         }
     }
     return openAndRead([data, size] { return exiv2compat::openImage(data, size); });
+}
+
+ImagePtr openWholeFile(const QString& path)
+{
+    try {
+        const std::string name = QFile::encodeName(path).toStdString();
+        return openAndRead([&name] { return exiv2compat::openImage(name); });
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+ImagePtr openWholeBuffer(const unsigned char* data, std::size_t size)
+{
+    return openAndRead([data, size] { return exiv2compat::openImage(data, size); });
+}
+
+namespace {
+
+template <typename Data> void appendData(const Data& data, QString* text)
+{
+    for (const auto& datum : data) {
+        std::string value;
+        try {
+            value = datum.toString();
+        } catch (...) {
+            value = "?";
+        }
+        *text += QString::fromStdString(datum.key()) + QLatin1Char(' ') +
+                 decodeText(value.data(), value.size()) + QLatin1Char('\n');
+    }
+}
+
+} // namespace
+
+QString metadataText(Exiv2::Image& image)
+{
+    QString text;
+    try {
+        appendData(image.exifData(), &text);
+        appendData(image.xmpData(), &text);
+    } catch (...) {
+        text += QStringLiteral("?\n"); // out of memory: marked rather than cut short unseen
+    }
+    return text;
 }
 
 Exiv2::ExifData& exifData(Exiv2::Image& image)

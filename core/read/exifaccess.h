@@ -69,6 +69,15 @@ bool mayBePicture(const QString& path);
 ImagePtr openFile(const QString& path);
 // The same for a picture held in memory.
 ImagePtr openBuffer(const unsigned char* data, std::size_t size);
+// Opens a file by path and reads its metadata as plain Exiv2 does, without the guards, the
+// in-memory reading and the box walker of openFile: the reference openFile is checked
+// against. Null when Exiv2 fails.
+ImagePtr openWholeFile(const QString& path);
+// The same for bytes in memory, taken whole.
+ImagePtr openWholeBuffer(const unsigned char* data, std::size_t size);
+// Every Exif and XMP datum of an opened image as "key value" lines, in Exiv2's order; a
+// value Exiv2 cannot print reads "?". Two images hold the same metadata when these agree.
+QString metadataText(Exiv2::Image& image);
 // The Exif data of an opened image.
 Exiv2::ExifData& exifData(Exiv2::Image& image);
 

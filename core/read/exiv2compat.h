@@ -71,6 +71,11 @@ inline bool hasLearntXmpNamespaces()
 #pragma GCC diagnostic pop
 #endif
 
+// Whether ISO base media files reach Exiv2 as the metadata prefix of bmff::metadataPrefix
+// (walked the way 0.27's reader walks them) rather than whole. The real-file check and the
+// fuzzer's differential check prove the prefix against this build's own reader.
+constexpr bool kBmffPrefix = true;
+
 } // namespace exiv2compat
 
 #endif

@@ -123,19 +123,33 @@ PictureReading readBuffer(const unsigned char* data, std::size_t size)
     return reading;
 }
 
-PictureReading readFile(const QString& path)
+namespace {
+
+template <typename Open> PictureReading readOpened(Open open)
 {
     QStringList messages;
     PictureReading reading;
     exif::readAlone([&] {
         messages.clear();
         const exif::MessageCapture capture(&messages);
-        exif::ImagePtr image = exif::openFile(path);
+        exif::ImagePtr image = open();
         reading = readImage(image.get(), &messages);
         image.reset(); // its destructor may still talk
     });
     reading.values.messages = std::move(messages);
     return reading;
+}
+
+} // namespace
+
+PictureReading readFile(const QString& path)
+{
+    return readOpened([&path] { return exif::openFile(path); });
+}
+
+PictureReading readFileWhole(const QString& path)
+{
+    return readOpened([&path] { return exif::openWholeFile(path); });
 }
 
 bool isUsable(const PictureValues& v)

@@ -78,6 +78,10 @@ PictureReading readFile(const QString& path);
 // Reads a picture held in memory, without collecting messages; never throws.
 PictureReading readBuffer(const unsigned char* data, std::size_t size);
 
+// Reads the file by the same rules as readFile, but opened whole by Exiv2 alone
+// (exif::openWholeFile): the reference that readFile is checked against; never throws.
+PictureReading readFileWhole(const QString& path);
+
 // True when the values carry focal length > 0.1, f-number > 0.1, ISO > 0 and exposure > 0.
 bool isUsable(const PictureValues& values);
 
