@@ -190,8 +190,8 @@ private:
     {
         if (length < 6)
             return;
-        // Exiv2 takes the version from the low byte of the flags: 0, or 255 when it is >= 128.
-        const int version = (p[3] & 0x80) ? 255 : 0;
+        // The version is the full box header's first byte; the flags do not change it.
+        const int version = p[0];
         const int offsetSize = p[4] >> 4;
         const int lengthSize = p[4] & 0xF;
         qint64 skip = 6;

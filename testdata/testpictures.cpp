@@ -109,7 +109,7 @@ QByteArray ftyp(const char* brand)
 
 // ftyp, meta (hdlr, iinf naming item 1 "Exif", iloc pointing at it), and an mdat
 // holding the item: a 4-byte offset to the TIFF header, then the TIFF block.
-QByteArray heifBytes(const char* brand, const QList<Tag>& tags, int pictureData)
+QByteArray heifFile(const char* brand, const QList<Tag>& tags, int pictureData, int ilocVersion)
 {
     const QByteArray item = bigEndian32(0) + tiffBlock(tags);
     const QByteArray picture(pictureData, '\x55');
@@ -119,11 +119,14 @@ QByteArray heifBytes(const char* brand, const QList<Tag>& tags, int pictureData)
     const QByteArray infe = box("infe", bigEndian32(0x02000000) + bigEndian16(1) + bigEndian16(0) +
                                             QByteArray("Exif", 4) + QByteArray(1, '\0'));
     const QByteArray iinf = box("iinf", fullBoxHeader + bigEndian16(1) + infe);
-    // The item's offset is absolute; it is known once the sizes before mdat are.
+    // The item's offset is absolute; it is known once the sizes before mdat are. Version 1
+    // adds the construction method.
     auto iloc = [&](quint32 offset) {
-        return box("iloc", fullBoxHeader + QByteArray("\x44\x00", 2) + bigEndian16(1) +
-                               bigEndian16(1) + bigEndian16(0) + bigEndian16(1) +
-                               bigEndian32(offset) + bigEndian32(quint32(item.size())));
+        const QByteArray method = ilocVersion == 0 ? QByteArray() : bigEndian16(0);
+        return box("iloc", bigEndian32(quint32(ilocVersion) << 24) + QByteArray("\x44\x00", 2) +
+                               bigEndian16(1) + bigEndian16(1) + method + bigEndian16(0) +
+                               bigEndian16(1) + bigEndian32(offset) +
+                               bigEndian32(quint32(item.size())));
     };
     const QByteArray head = ftyp(brand);
     const int metaSize = box("meta", fullBoxHeader + hdlr + iinf + iloc(0)).size();
@@ -154,6 +157,11 @@ QByteArray box(const char* type, const QByteArray& payload)
     return bigEndian32(quint32(payload.size() + 8)) + QByteArray(type, 4) + payload;
 }
 
+QByteArray heifBytes(const QList<Tag>& tags, int pictureData, int ilocVersion)
+{
+    return heifFile("heic", tags, pictureData, ilocVersion);
+}
+
 QByteArray tiffBlock(const QList<Tag>& tags, bool exifIfdFirst)
 {
     Exiv2::ExifData data;
@@ -178,9 +186,9 @@ bool writePicture(const QString& path, Format format, const QList<Tag>& tags, in
     try {
         switch (format) {
         case Format::Heif:
-            return writeBytes(path, heifBytes("heic", tags, pictureData));
+            return writeBytes(path, heifFile("heic", tags, pictureData, 0));
         case Format::Avif:
-            return writeBytes(path, heifBytes("avif", tags, pictureData));
+            return writeBytes(path, heifFile("avif", tags, pictureData, 0));
         case Format::Cr3:
             return writeBytes(path, cr3Bytes(tags, pictureData));
         case Format::Jpeg:

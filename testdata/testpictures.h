@@ -58,6 +58,9 @@ QByteArray pictureBytes(Format format, const QList<Tag>& tags, int pictureData =
 // One ISO base media box: a 32-bit size, the four-character type, the payload.
 QByteArray box(const char* type, const QByteArray& payload);
 
+// A HEIC file as writePicture writes it, its item locations in a box of that version (0 or 1).
+QByteArray heifBytes(const QList<Tag>& tags, int pictureData, int ilocVersion);
+
 // A TIFF block ("II*") carrying the tags, as an Exif item or a CMT box holds it; tags of
 // the Exif IFD are moved to IFD0 when exifIfdFirst is set (what a CMT2 box holds).
 QByteArray tiffBlock(const QList<Tag>& tags, bool exifIfdFirst = false);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysis/bmffprefix.h"
 #include "analysis/exifaccess.h"
+#include "analysis/exiv2compat.h"
 #include "analysis/pictureanalysis.h"
 #include "testpictures.h"
 
@@ -54,6 +55,26 @@ QByteArray nested(int depth)
     return bytes + box("free", QByteArray());
 }
 
+// Every Exif and XMP datum Exiv2 reads from the bytes, as "key=value"; "unreadable" when
+// it fails. The whole file goes to Exiv2 here, without the metadata prefix.
+QStringList exiv2Reading(const QByteArray& bytes)
+{
+    exif::prepareForThreads();
+    QStringList lines;
+    try {
+        auto image = exiv2compat::openImage(reinterpret_cast<const uchar*>(bytes.constData()),
+                                            std::size_t(bytes.size()));
+        image->readMetadata();
+        for (const Exiv2::Exifdatum& datum : image->exifData())
+            lines << QString::fromStdString(datum.key() + '=' + datum.toString());
+        for (const Exiv2::Xmpdatum& datum : image->xmpData())
+            lines << QString::fromStdString(datum.key() + '=' + datum.toString());
+    } catch (...) {
+        return {QStringLiteral("unreadable")};
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestBmff : public QObject
@@ -66,6 +87,8 @@ private slots:
     void damagedBoxesAreUnreadable_data();
     void damagedBoxesAreUnreadable();
     void pictureDataIsNotRead();
+    void prefixReadsAsTheWholeFile_data();
+    void prefixReadsAsTheWholeFile();
 };
 
 void TestBmff::readsItsValues_data()
@@ -167,6 +190,42 @@ void TestBmff::pictureDataIsNotRead()
         QCOMPARE(model, QStringLiteral("iPhone 12"));
         QCOMPARE(exif::readNumber(exif::exifData(*image), "Exif.Photo.ISOSpeedRatings"), 200.0f);
     }
+}
+
+void TestBmff::prefixReadsAsTheWholeFile_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    for (const int pictureData : {64, 3 * 1024 * 1024}) {
+        const QString size = pictureData > 64 ? QStringLiteral(", large") : QString();
+        QTest::addRow("HEIC%s", qPrintable(size)) << bytesOf(Format::Heif, pictureData);
+        QTest::addRow("AVIF%s", qPrintable(size)) << bytesOf(Format::Avif, pictureData);
+        QTest::addRow("CR3%s", qPrintable(size)) << bytesOf(Format::Cr3, pictureData);
+        QTest::addRow("HEIC, item locations version 1%s", qPrintable(size))
+            << heifBytes(phoneTags(), pictureData, 1);
+        // Flags are no part of the version, whichever byte of them is set.
+        QByteArray flagged = bytesOf(Format::Heif, pictureData);
+        flagged[flagged.indexOf("iloc") + 7] = '\x80';
+        QTest::addRow("HEIC, item location flags%s", qPrintable(size)) << flagged;
+    }
+}
+
+void TestBmff::prefixReadsAsTheWholeFile()
+{
+    // The promise that lets a file reach Exiv2 as its metadata prefix, checked against the
+    // Exiv2 in use (0.27 and 0.28 walk boxes differently).
+    QFETCH(QByteArray, bytes);
+    const QStringList whole = exiv2Reading(bytes);
+    QVERIFY2(whole.contains(QStringLiteral("Exif.Image.Model=iPhone 12")),
+             qPrintable(whole.join('\n')));
+    QByteArray prefix;
+    QVERIFY(bmff::metadataPrefix(
+        bytes.size(),
+        [&bytes](qint64 offset, qint64 length, QByteArray* out) {
+            *out = bytes.mid(offset, length);
+            return true;
+        },
+        &prefix));
+    QCOMPARE(exiv2Reading(prefix), whole);
 }
 
 QTEST_GUILESS_MAIN(TestBmff)
