@@ -91,6 +91,12 @@ bool isMetadataBox(const Box& box, const QByteArray& head)
     }
 }
 
+bool isXmpBox(const Box& box, const QByteArray& head)
+{
+    return box.type == kUuid && head.size() >= box.header + 16 &&
+           std::memcmp(head.constData() + box.header, kXmpUuid, 16) == 0;
+}
+
 // Walks boxes the way Exiv2 0.27 descends into them, checking every size, and notes the
 // byte ranges of the Exif and XMP items it will read, found its way: the last "infe"
 // whose name holds "Exif" (else "mime"), located by the 4-byte offsets of "iloc".
@@ -259,6 +265,7 @@ bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
     // The top-level boxes, from their headers alone.
     int boxes = 0;
     qint64 needed = 0;
+    int xmpOverread = 0; // bytes Exiv2 reads past the last box kept
     QByteArray head;
     for (qint64 at = 0; at < fileSize;) {
         if (++boxes > kMaxBoxes || !readAt(at, std::min(kHeaderRead, fileSize - at), &head))
@@ -267,8 +274,12 @@ bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
         if (!parseBox(reinterpret_cast<const uchar*>(head.constData()), head.size(), at, fileSize,
                       &box))
             return false;
-        if (isMetadataBox(box, head))
+        if (isMetadataBox(box, head)) {
             needed = box.end();
+            // Exiv2 reads an XMP box's packet as long as the whole box: past its end by
+            // the header and the uuid.
+            xmpOverread = isXmpBox(box, head) ? box.header + 16 : 0;
+        }
         at = box.end();
     }
 
@@ -305,6 +316,14 @@ bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
         std::memcpy(header.data() + 4, "mdat", 4);
         prefix->append(header);
         prefix->append(moved);
+    }
+    // Bytes must follow such a box where they follow it in the file; a filler box's size
+    // begins with a NUL, which ends the packet as the next box's size would.
+    if (fileSize - needed >= xmpOverread && prefix->size() - needed < xmpOverread) {
+        QByteArray filler(xmpOverread, '\0');
+        qToBigEndian<quint32>(quint32(xmpOverread), reinterpret_cast<uchar*>(filler.data()));
+        std::memcpy(filler.data() + 4, "free", 4);
+        prefix->append(filler);
     }
     return true;
 }

@@ -28,6 +28,8 @@ QByteArray bytesOf(Format format, int pictureData = 64)
     return pictureBytes(format, phoneTags(), pictureData);
 }
 
+const char kXmpUuid[] = "\xbe\x7a\xcf\xcb\x97\xa9\x42\xe8\x9c\x71\x99\x94\x91\xe3\xaf\xac";
+
 QByteArray bigEndian32(quint32 value)
 {
     QByteArray bytes(4, '\0');
@@ -206,6 +208,14 @@ void TestBmff::prefixReadsAsTheWholeFile_data()
         QByteArray flagged = bytesOf(Format::Heif, pictureData);
         flagged[flagged.indexOf("iloc") + 7] = '\x80';
         QTest::addRow("HEIC, item location flags%s", qPrintable(size)) << flagged;
+        // Exiv2 reads an XMP box's packet past its end, here into the next box's header.
+        QByteArray cr3 = bytesOf(Format::Cr3, pictureData);
+        const QByteArray packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf="
+                                  "'http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+                                  "xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmp:Rating='3'/>"
+                                  "</rdf:RDF></x:xmpmeta>";
+        cr3.insert(cr3.lastIndexOf("mdat") - 4, box("uuid", QByteArray(kXmpUuid, 16) + packet));
+        QTest::addRow("CR3, XMP before the picture%s", qPrintable(size)) << cr3;
     }
 }
 
