@@ -27,6 +27,8 @@ QByteArray bytesOf(Format format, int pictureData = 64)
     return pictureBytes(format, phoneTags(), pictureData);
 }
 
+const char kXmpUuid[] = "\xbe\x7a\xcf\xcb\x97\xa9\x42\xe8\x9c\x71\x99\x94\x91\xe3\xaf\xac";
+
 QByteArray bigEndian32(quint32 value)
 {
     QByteArray bytes(4, '\0');

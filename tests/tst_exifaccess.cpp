@@ -115,9 +115,22 @@ void TestExifAccess::lensAndYear_data()
         << QList<Tag>{t("Exif.Photo.DateTimeOriginal", "20x9:01:01")} << "Unknown" << 0;
     QTest::newRow("year out of range")
         << QList<Tag>{t("Exif.Photo.DateTimeOriginal", "1800:01:01 00:00:00")} << "Unknown" << 0;
-    // Exiv2 names Canon's lens number 1 from its own table; lens 0 it prints as a number.
+    // Exiv2 names Canon's lens number 1 from its own table, which 0.28 checks against the
+    // lens's focal range (50-50 mm) and widest aperture (54: f/1.8); lens 0 it prints as a
+    // number.
     QTest::newRow("canon maker-note lens")
-        << QList<Tag>{t("Exif.CanonCs.LensType", "1")} << "Canon EF 50mm f/1.8" << 0;
+        << QList<Tag>{t("Exif.CanonCs.LensType", "1"), t("Exif.CanonCs.Lens", "50 50 1"),
+                      t("Exif.CanonCs.MaxAperture", "54")}
+        << "Canon EF 50mm f/1.8" << 0;
+    // Without them 0.27 takes the table's first lens of the number and 0.28 names none.
+    QTest::newRow("canon lens number alone")
+        << QList<Tag>{t("Exif.CanonCs.LensType", "1")}
+        << (EXIV2_TEST_VERSION(0, 28, 0) ? "Unknown" : "Canon EF 50mm f/1.8") << 0;
+    // The lens specification is an Exif tag, not a maker-note lens, though 0.28 offers it.
+    QTest::newRow("maker notes without a lens, lens specification")
+        << QList<Tag>{t("Exif.CanonCs.Macro", "2"),
+                      t("Exif.Photo.LensSpecification", "24/1 70/1 28/10 28/10")}
+        << "Unknown" << 0;
     QTest::newRow("maker-note lens as a number")
         << QList<Tag>{t("Exif.CanonCs.LensType", "65535")} << "Unknown" << 0;
 }

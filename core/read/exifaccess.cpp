@@ -524,10 +524,10 @@ QString makerNoteLens(Exiv2::ExifData& data)
     if (!find(data, "Exif.MakerNote.Offset").datum && !find(data, "Exif.Photo.MakerNote").datum)
         return QString();
     try {
-        const auto it = Exiv2::lensName(data);
+        const auto it = exiv2compat::lensDatum(data);
         if (it == data.end())
             return QString();
-        const std::string printed = it->print(&data);
+        const std::string printed = exiv2compat::printedLens(*it, data);
         return decodeText(printed.data(), printed.size()).trimmed();
     } catch (...) {
         return QString(); // a lens Exiv2 cannot print is one it does not know

@@ -76,6 +76,30 @@ inline bool hasLearntXmpNamespaces()
 // fuzzer's differential check prove the prefix against this build's own reader.
 constexpr bool kBmffPrefix = true;
 
+// The datum Exiv2 names the picture's lens from, data.end() when none. 0.28 falls back
+// on Exif.Photo.LensSpecification, which is no maker-note tag: left out, as in 0.27.
+inline Exiv2::ExifData::const_iterator lensDatum(const Exiv2::ExifData& data)
+{
+    const auto found = Exiv2::lensName(data);
+#if EXIV2_TEST_VERSION(0, 28, 0)
+    if (found != data.end() && found->key() == "Exif.Photo.LensSpecification")
+        return data.end();
+#endif
+    return found;
+}
+
+// The lens as Exiv2 prints it, "" when it names none: 0.28 prints a Canon lens number whose
+// lenses do not match the picture's focal range and aperture as "Unknown Lens (N)".
+inline std::string printedLens(const Exiv2::Exifdatum& lens, const Exiv2::ExifData& data)
+{
+    std::string printed = lens.print(&data);
+#if EXIV2_TEST_VERSION(0, 28, 0)
+    if (printed.rfind("Unknown Lens (", 0) == 0)
+        printed.clear();
+#endif
+    return printed;
+}
+
 } // namespace exiv2compat
 
 #endif
