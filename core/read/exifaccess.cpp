@@ -6,8 +6,7 @@
 #include "core/read/exiv2compat.h"
 #include "core/read/logging.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "core/read/picturefile.h"
 
 #include <cmath>
 #include <cstdint>
@@ -17,13 +16,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#if defined(Q_OS_UNIX)
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace exif {
 
@@ -172,176 +164,98 @@ namespace {
 // open each three times and map it, and unmapping stalls every other reading thread.
 constexpr long long kReadWholeUpTo = 1024 * 1024;
 
-#if defined(Q_OS_UNIX)
-// As mayBePicture, and gives the file's size when it may be one.
-bool statPicture(const QByteArray& nativePath, long long* size)
-{
-    struct stat info;
-    if (::stat(nativePath.constData(), &info) != 0)
-        return false;
-    // Exiv2 would block for ever opening a FIFO, and a device or socket is no picture.
-    if (!S_ISREG(info.st_mode))
-        return false;
-    // A big file that is mostly holes was never written as a picture; Exiv2 would spend
-    // half a minute scanning 4 GiB of zeros behind a JPEG marker. Compressing file
-    // systems store real pictures in far more than an eighth of their size.
-    constexpr long long kSparseCheckFrom = 64LL * 1024 * 1024;
-    *size = info.st_size;
-    const long long allocated = static_cast<long long>(info.st_blocks) * 512;
-    return !(*size > kSparseCheckFrom && allocated < *size / 8);
-}
-
-// Reads the first size bytes of a file (fewer if it shrank); false on any failure. Plain
-// system calls: open, read, close, where QFile would add three fstat calls and a read.
-bool readWhole(const QByteArray& nativePath, long long size, QByteArray* bytes)
-{
-    // Non-blocking, so that a FIFO put in the file's place since the stat cannot hang us.
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    bytes->resize(qsizetype(size));
-    long long done = 0;
-    bool ok = true;
-    while (done < size) {
-        const ssize_t got = ::read(fd, bytes->data() + done, size_t(size - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        done += got;
-    }
-    ::close(fd);
-    bytes->truncate(qsizetype(done));
-    return ok;
-}
-#endif
-
 } // namespace
 
 bool mayBePicture(const QString& path)
 {
-#if defined(Q_OS_UNIX)
     long long size = 0;
-    return statPicture(fsname::encode(path), &size);
-#else
-    return QFileInfo(path).isFile();
-#endif
+    return picturefile::statPicture(fsname::encode(path), &size);
 }
 
 namespace {
 
-// The bytes of an ISO base media file that its metadata is read from, or false when its
-// box structure is damaged or a read fails.
-bool bmffBytes(const QByteArray& whole, QByteArray* bytes)
+// What Exiv2 opens for a picture: nothing, bytes held in memory, or the file by its name.
+struct Source
 {
-    return bmff::metadataPrefix(
-        whole.size(),
-        [&whole](qint64 offset, qint64 length, QByteArray* out) {
-            *out = whole.mid(qsizetype(offset), qsizetype(length));
-            return true;
-        },
-        bytes);
+    enum Kind
+    {
+        Refused,
+        Memory,
+        ByName,
+    };
+    Kind kind = Refused;
+    QByteArray bytes;
+};
+
+// The one decision every picture goes through, read by readAt from its start: a video is
+// refused; an ISO base media file reaches Exiv2 as its metadata prefix, or is refused when
+// its boxes are damaged; anything else goes as it is, in memory when whole holds it, else
+// by name.
+Source chooseSource(qint64 size, const bmff::ReadAt& readAt, const QByteArray* whole)
+{
+    QByteArray head;
+    if (!readAt(0, 16, &head) || bmff::isVideo(head.constData(), std::size_t(head.size())))
+        return Source();
+    Source source;
+    if (exiv2compat::kBmffPrefix && bmff::isBmff(head.constData(), std::size_t(head.size()))) {
+        if (bmff::metadataPrefix(size, readAt, &source.bytes))
+            source.kind = Source::Memory;
+        return source;
+    }
+    source.kind = whole ? Source::Memory : Source::ByName;
+    if (whole)
+        source.bytes = *whole;
+    return source;
 }
 
-#if defined(Q_OS_UNIX)
-// For a big file: true when it is an ISO base media file, with bytes or ok set as
-// bmffBytes does; false when it is not one (or cannot be opened) and goes to Exiv2 by name.
-bool readBigBmff(const QByteArray& nativePath, long long size, QByteArray* bytes, bool* ok)
+// Reads bytes held whole in memory by offset.
+bmff::ReadAt memoryReader(const QByteArray& whole)
 {
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    const auto readAt = [fd](qint64 offset, qint64 length, QByteArray* out) {
-        out->resize(qsizetype(length));
-        qint64 done = 0;
-        while (done < length) {
-            const ssize_t got =
-                ::pread(fd, out->data() + done, size_t(length - done), off_t(offset + done));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return false;
-            if (got == 0)
-                break;
-            done += got;
-        }
-        out->truncate(qsizetype(done));
+    return [&whole](qint64 offset, qint64 length, QByteArray* out) {
+        *out = whole.mid(qsizetype(offset), qsizetype(length));
         return true;
     };
-    QByteArray head;
-    if (!readAt(0, 16, &head) || bmff::isVideo(head.constData(), std::size_t(head.size()))) {
-        // A video (or an unreadable head): no picture to read.
-        ::close(fd);
-        *ok = false;
-        return true;
-    }
-    const bool isBmff =
-        exiv2compat::kBmffPrefix && bmff::isBmff(head.constData(), std::size_t(head.size()));
-    if (isBmff)
-        *ok = bmff::metadataPrefix(size, readAt, bytes);
-    ::close(fd);
-    return isBmff;
 }
-#endif
+
+ImagePtr openSource(const Source& source, const QByteArray& nativePath)
+{
+    switch (source.kind) {
+    case Source::Refused:
+        break;
+    case Source::Memory: {
+        const auto* data = reinterpret_cast<const unsigned char*>(source.bytes.constData());
+        const std::size_t size = std::size_t(source.bytes.size());
+        return openAndRead([data, size] { return exiv2compat::openImage(data, size); },
+                           source.bytes);
+    }
+    case Source::ByName: {
+        const std::string name = nativePath.toStdString();
+        return openAndRead([&name] { return exiv2compat::openImage(name); });
+    }
+    }
+    return nullptr;
+}
 
 ImagePtr openFileUnguarded(const QString& path)
 {
     // The file system's own bytes, whatever their encoding.
     const QByteArray native = fsname::encode(path);
-    QByteArray bytes;
-#if defined(Q_OS_UNIX)
     long long size = 0;
-    if (!statPicture(native, &size))
+    if (!picturefile::statPicture(native, &size))
         return nullptr;
-    bool inMemory = size <= kReadWholeUpTo;
-    if (inMemory && !readWhole(native, size, &bytes))
-        return nullptr;
-    if (inMemory && bmff::isVideo(bytes.constData(), std::size_t(bytes.size())))
-        return nullptr;
-    if (!inMemory) {
-        bool ok = false;
-        inMemory = readBigBmff(native, size, &bytes, &ok);
-        if (inMemory && !ok)
-            return nullptr;
-    } else if (exiv2compat::kBmffPrefix &&
-               bmff::isBmff(bytes.constData(), std::size_t(bytes.size()))) {
+    if (size <= kReadWholeUpTo) {
         QByteArray whole;
-        whole.swap(bytes);
-        if (!bmffBytes(whole, &bytes))
+        if (!picturefile::readWhole(native, size, &whole))
             return nullptr;
+        return openSource(chooseSource(whole.size(), memoryReader(whole), &whole), native);
     }
-#else
-    if (!mayBePicture(path))
-        return nullptr;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return nullptr;
-    // Without pread, an ISO base media file is read whole.
-    QByteArray head = file.peek(16);
-    const bool isBmff = bmff::isBmff(head.constData(), std::size_t(head.size()));
-    const bool inMemory = isBmff || file.size() <= kReadWholeUpTo;
-    if (inMemory) {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return nullptr;
-        if (isBmff) {
-            QByteArray whole;
-            whole.swap(bytes);
-            if (!bmffBytes(whole, &bytes))
-                return nullptr;
-        }
-    }
-    file.close();
-#endif
-    if (inMemory) {
-        const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
-        const std::size_t size = std::size_t(bytes.size());
-        return openAndRead([data, size] { return exiv2compat::openImage(data, size); }, bytes);
-    }
-    const std::string name = native.toStdString();
-    return openAndRead([&name] { return exiv2compat::openImage(name); });
+    const picturefile::File file(native);
+    if (!file.isOpen())
+        return openSource(Source{Source::ByName, {}}, native); // Exiv2 says why not
+    const auto readAt = [&file](qint64 offset, qint64 length, QByteArray* out) {
+        return file.readAt(offset, length, out);
+    };
+    return openSource(chooseSource(size, readAt, nullptr), native);
 }
 
 } // namespace
@@ -358,30 +272,19 @@ ImagePtr openFile(const QString& path)
 
 ImagePtr openBuffer(const unsigned char* data, std::size_t size)
 {
-    if (bmff::isVideo(reinterpret_cast<const char*>(data), size))
+    try {
+        const QByteArray whole =
+            QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+        return openSource(chooseSource(whole.size(), memoryReader(whole), &whole), QByteArray());
+    } catch (...) {
         return nullptr;
-    if (exiv2compat::kBmffPrefix && bmff::isBmff(reinterpret_cast<const char*>(data), size)) {
-        try {
-            const QByteArray whole =
-                QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-            QByteArray bytes;
-            if (!bmffBytes(whole, &bytes))
-                return nullptr;
-            const auto* prefix = reinterpret_cast<const unsigned char*>(bytes.constData());
-            const std::size_t length = std::size_t(bytes.size());
-            return openAndRead([prefix, length] { return exiv2compat::openImage(prefix, length); },
-                               bytes);
-        } catch (...) {
-            return nullptr;
-        }
     }
-    return openAndRead([data, size] { return exiv2compat::openImage(data, size); });
 }
 
 ImagePtr openWholeFile(const QString& path)
 {
     try {
-        const std::string name = QFile::encodeName(path).toStdString();
+        const std::string name = fsname::encode(path).toStdString();
         return openAndRead([&name] { return exiv2compat::openImage(name); });
     } catch (...) {
         return nullptr;
