@@ -6,6 +6,8 @@
 #include "reportoptions.h"
 #include "reportrun.h"
 
+#include "export/exporter.h"
+
 #include <QCoreApplication>
 #include <QFile>
 
@@ -43,7 +45,9 @@ int main(int argc, char* argv[])
     int status = run.exec();
     // A full disk or a closed pipe shows only when the buffer goes out.
     if (!out.flush() && status == ExitOk) {
-        err.write("Could not write standard output\n");
+        err.write((exportErrorMessage(ExportError::WriteFailed, QStringLiteral("standard output")) +
+                   QLatin1Char('\n'))
+                      .toUtf8());
         status = ExitWriteFailed;
     }
     return status;

@@ -135,7 +135,7 @@ void ReportRun::printSummary()
         for (const QString& line : messages)
             message(line);
         for (const QString& folder : result.unlistedFolders)
-            message(QStringLiteral("Could not read the folder ") + folder);
+            message(refusalMessage(Refusal::UnreadableFolder) + QLatin1Char(' ') + folder);
     }
     // The cache never changes the results; what went wrong with it is said even when quiet.
     for (const QString& warning : result.cacheWarnings)
