@@ -7,6 +7,7 @@
 #include <QDataStream>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -258,11 +259,19 @@ ReadingCache::SetUp ReadingCache::setUp(QString* error)
 
     // WAL lets one program read while another writes; NORMAL syncs at checkpoints only,
     // which may lose the last writes on a power cut but never damages the database.
-    statement = nullptr;
-    code = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &statement, nullptr);
-    if (code == SQLITE_OK)
-        code = sqlite3_step(statement);
-    sqlite3_finalize(statement);
+    // Turning it on takes the database for itself, and SQLite answers busy at once rather
+    // than wait: when another program opens a new cache at the same moment.
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (code != SQLITE_ROW)
+            sqlite3_sleep(10);
+        statement = nullptr;
+        code = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &statement, nullptr);
+        if (code == SQLITE_OK)
+            code = sqlite3_step(statement);
+        sqlite3_finalize(statement);
+    } while ((code & 0xff) == SQLITE_BUSY && clock.elapsed() <= kBusyMs);
     if (code != SQLITE_ROW)
         return fail(code);
     if (!exec("PRAGMA synchronous=NORMAL"))
