@@ -206,6 +206,9 @@ void TestExifAccess::unreadableInputsGiveNoImage()
     QVERIFY(!exif::openFile(path));
     QVERIFY(!exif::openFile(dir.filePath("missing.jpg")));
     QVERIFY(!exif::openFile(dir.path()));
+    // Only a file that could not be opened may read otherwise next time.
+    QVERIFY(!readFile(path).unopened);
+    QVERIFY(readFile(dir.filePath("missing.jpg")).unopened);
 }
 
 void TestExifAccess::valueOutsideTheFileSpoilsOnlyItsTag()

@@ -6,14 +6,27 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <exception>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 // Exposure times below a nanosecond are no camera's: treat them as absent.
 constexpr float kShortestExposure = 1e-9f;
+
+bool canOpen(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
 
 // Reads everything from the Exif data; openingMessages counts what messages held after
 // the make and model were read.
@@ -129,6 +142,10 @@ PictureReading readFile(const QString& path)
         image.reset(); // its destructor may still talk
     }
     reading.values.messages = std::move(messages);
+    // A file that cannot even be opened (no permission, gone meanwhile) may be readable
+    // next time, unlike one that is no picture.
+    if (reading.outcome == PictureOutcome::Unreadable)
+        reading.unopened = !canOpen(path);
     return reading;
 }
 

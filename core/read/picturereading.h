@@ -53,6 +53,7 @@ struct PictureReading
     QString modelTag;
     PictureValues values;    // messages: all the library said while reading the file
     int openingMessages = 0; // how many of them came before the filters would be asked
+    bool unopened = false;   // the file could not be opened: it may read otherwise next time
 };
 
 // Sets the values' make and model from the reading's tags: each trimmed, the model only
