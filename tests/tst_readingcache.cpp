@@ -198,6 +198,19 @@ bool age(const QString& root)
     return true;
 }
 
+// A TIFF whose every tag points beyond its end: the library says so once for each.
+QByteArray talkativeTiff(int tags)
+{
+    QByteArray bytes("II*\0\x08\0\0\0", 8);
+    QDataStream out(&bytes, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(tags);
+    for (int i = 0; i < tags; ++i) // ASCII text of 40 bytes at 100,000 and on
+        out << quint16(0x010d + i) << quint16(2) << quint32(40) << quint32(100000 + 64 * i);
+    out << quint32(0);
+    return bytes;
+}
+
 time_t modified(const QString& path)
 {
     struct stat info;
@@ -219,6 +232,7 @@ private slots:
     void unusableCacheIsSetAsideWithOneWarning_data();
     void unusableCacheIsSetAsideWithOneWarning();
     void readOnlyCacheIsLeftAloneWhereverTheCheckoutLies();
+    void manyMessagesAreCutAlikeFromFileAndCache();
     void twoReportsShareOneCache();
     void fullDiskOnlyStopsTheWriting();
 
@@ -395,6 +409,18 @@ void TestReadingCache::readOnlyCacheIsLeftAloneWhereverTheCheckoutLies()
     QFile after(cache);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), bytes);
+}
+
+void TestReadingCache::manyMessagesAreCutAlikeFromFileAndCache()
+{
+    QVERIFY(writeBytes(library + "/talk.tif", talkativeTiff(12)));
+    QVERIFY(age(library));
+    const QStringList run = QStringList{library, "--verbose"} + options();
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    QVERIFY2(plain.err.contains("/talk.tif: ... and 8 more messages\n"), plain.err.constData());
+    QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+    QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+    QCOMPARE(entries(cache, "name = 'talk.tif' AND length(messages) < 1100 AND more = 8"), 1);
 }
 
 void TestReadingCache::twoReportsShareOneCache()

@@ -3,9 +3,6 @@
 
 #include "core/cache/sqlitestatement.h"
 
-#include <QDataStream>
-#include <QIODevice>
-
 #include <cstring>
 
 namespace cacherows {
@@ -13,25 +10,29 @@ namespace cacherows {
 namespace {
 
 const char kColumns[] = "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
-                        "plane35, aperture, iso, exposure, lens, date, messages, opening";
+                        "plane35, aperture, iso, exposure, lens, date, messages, opening, more";
 
+// The messages as UTF-8, each ended by a NUL (which no library message holds); null
+// for none, so that a file without messages costs no bytes.
 QByteArray packMessages(const QStringList& messages)
 {
     QByteArray bytes;
-    QDataStream stream(&bytes, QIODevice::WriteOnly);
-    stream.setVersion(QDataStream::Qt_6_0);
-    stream << messages;
+    for (const QString& message : messages) {
+        bytes += message.toUtf8();
+        bytes += '\0';
+    }
     return bytes;
 }
 
 QStringList unpackMessages(const char* data, int size)
 {
     QStringList messages;
-    if (!data || size <= 0)
-        return messages;
-    QDataStream stream(QByteArray::fromRawData(data, size));
-    stream.setVersion(QDataStream::Qt_6_0);
-    stream >> messages;
+    for (int at = 0; at < size;) {
+        const auto* end = static_cast<const char*>(std::memchr(data + at, 0, size_t(size - at)));
+        const int length = end ? int(end - (data + at)) : size - at;
+        messages.append(QString::fromUtf8(data + at, length));
+        at += length + 1;
+    }
     return messages;
 }
 
@@ -55,7 +56,7 @@ const char kCreateFiles[] =
     " size INTEGER NOT NULL, mtime INTEGER NOT NULL, inode INTEGER NOT NULL,"
     " mode INTEGER NOT NULL, outcome INTEGER NOT NULL, make TEXT, model TEXT,"
     " focal REAL, focal35 REAL, plane35 REAL, aperture REAL, iso REAL,"
-    " exposure REAL, lens TEXT, date TEXT, messages BLOB, opening INTEGER,"
+    " exposure REAL, lens TEXT, date TEXT, messages BLOB, opening INTEGER, more INTEGER,"
     " PRIMARY KEY (folder, name)) WITHOUT ROWID";
 
 QByteArray lookUpSql(int names)
@@ -71,7 +72,7 @@ QByteArray insertSql()
 {
     QByteArray sql =
         QByteArray("INSERT OR REPLACE INTO files (folder, ") + kColumns + ") VALUES (?1";
-    for (int i = 2; i <= 19; ++i)
+    for (int i = 2; i <= 20; ++i)
         sql += ", ?" + QByteArray::number(i);
     return sql + ")";
 }
@@ -102,6 +103,7 @@ void bindEntry(sqlite::Statement& s, qint64 folder, const QString& name, const F
     if (!v.messages.isEmpty())
         s.bindBlob(18, packMessages(v.messages));
     s.bind(19, qint64(r.openingMessages));
+    s.bind(20, qint64(v.messagesLeftOut));
 }
 
 bool sameStamp(const sqlite::Statement& row, const FileStamp& stamp)
@@ -130,6 +132,7 @@ PictureReading reading(const sqlite::Statement& row, SharedTexts* shared)
     v.dateText = row.text(15);
     v.messages = unpackMessages(row.data(16), row.size(16));
     r.openingMessages = int(row.int64(17));
+    v.messagesLeftOut = int(row.int64(18));
     return r;
 }
 

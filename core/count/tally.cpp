@@ -13,6 +13,7 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
                 // Refused before its values would have been read: only what was said so far.
                 PictureValues refused;
                 refused.messages = reading.values.messages.mid(0, reading.openingMessages);
+                refused.messagesLeftOut = reading.openingMessages - int(refused.messages.size());
                 *values = std::move(refused);
                 return PictureOutcome::Filtered;
             }

@@ -163,7 +163,7 @@ void EntryReader::apply(int index, PictureOutcome outcome, const PictureValues& 
                 ++result->outcomes.withMessages;
         }
         if (messageSink && !values.messages.isEmpty())
-            messageSink(path, values.messages);
+            messageSink(path, messageLines(values));
     } catch (...) {
         // An allocation failure while adding: the file still counts as processed.
     }
