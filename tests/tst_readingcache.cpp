@@ -198,6 +198,53 @@ bool age(const QString& root)
     return true;
 }
 
+// Damages a cache so that it still opens: every row in one page beyond the first two,
+// then that page cut off.
+bool truncateCache(const QString& cache)
+{
+    sqlite3* db = nullptr;
+    bool ok =
+        sqlite3_open(QFile::encodeName(cache).constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok && ::truncate(QFile::encodeName(cache).constData(), 2 * 4096) == 0;
+}
+
+// Damages the page that holds the cache's entries, which is read only once files are
+// looked up: the damage shows during the run, not when the cache is opened.
+bool damageEntries(const QString& cache)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    qint64 page = 0;
+    qint64 pageSize = 0;
+    if (sqlite3_open(QFile::encodeName(cache).constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db,
+                           "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM "
+                           "sqlite_schema WHERE name = 'files'",
+                           -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        page = sqlite3_column_int64(statement, 0);
+        pageSize = sqlite3_column_int64(statement, 1);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    QFile file(cache);
+    return page > 1 && file.open(QIODevice::ReadWrite) && file.seek((page - 1) * pageSize) &&
+           file.write(QByteArray(pageSize, '\xff')) == pageSize;
+}
+
+// The copies of a cache set aside.
+QStringList setAside(const QString& cache)
+{
+    const QFileInfo info(cache);
+    QStringList copies = info.dir().entryList({info.fileName() + ".set-aside-*"});
+    copies.removeIf([](const QString& name) { return name.endsWith("-wal"); });
+    return copies;
+}
+
 // A TIFF whose every tag points beyond its end: the library says so once for each.
 QByteArray talkativeTiff(int tags)
 {
@@ -232,6 +279,7 @@ private slots:
     void unusableCacheIsSetAsideWithOneWarning_data();
     void unusableCacheIsSetAsideWithOneWarning();
     void readOnlyCacheIsLeftAloneWhereverTheCheckoutLies();
+    void damagedCacheIsReplacedInTheSameRunKeepingOneCopy();
     void manyMessagesAreCutAlikeFromFileAndCache();
     void twoReportsShareOneCache();
     void fullDiskOnlyStopsTheWriting();
@@ -355,17 +403,15 @@ void TestReadingCache::unusableCacheIsSetAsideWithOneWarning()
         QVERIFY(writeBytes(cache, QByteArray(8192, 'x')));
     } else {
         QCOMPARE(report(run + QStringList{"--cache", cache}, json).status, 0);
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(cache).constData(), &db), SQLITE_OK);
-        if (kind == "future")
+        if (kind == "truncated") {
+            QVERIFY(truncateCache(cache));
+        } else {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(cache).constData(), &db), SQLITE_OK);
             QCOMPARE(sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr),
                      SQLITE_OK);
-        else // every row in one page beyond the first two, then that page cut off
-            QCOMPARE(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
-                     SQLITE_OK);
-        sqlite3_close(db);
-        if (kind == "truncated")
-            QVERIFY(::truncate(QFile::encodeName(cache).constData(), 2 * 4096) == 0);
+            sqlite3_close(db);
+        }
     }
     const Run damaged = report(run + QStringList{"--cache", cache}, json);
     QCOMPARE(damaged.status, 0);
@@ -373,9 +419,7 @@ void TestReadingCache::unusableCacheIsSetAsideWithOneWarning()
     QCOMPARE(damaged.json, plain.json);
     QCOMPARE(damaged.err.count("Warning: "), 1);
     QVERIFY2(damaged.err.contains(warning.toUtf8()), damaged.err.constData());
-    const QStringList aside =
-        QDir(dir.path()).entryList({QFileInfo(cache).fileName() + ".set-aside-*"});
-    QCOMPARE(aside.size(), 1);
+    QCOMPARE(setAside(cache).size(), 1);
     // The next run builds a new cache without a word.
     const Run next = report(run + QStringList{"--cache", cache}, json);
     QCOMPARE(whole(next), whole(plain));
@@ -409,6 +453,21 @@ void TestReadingCache::readOnlyCacheIsLeftAloneWhereverTheCheckoutLies()
     QFile after(cache);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), bytes);
+}
+
+void TestReadingCache::damagedCacheIsReplacedInTheSameRunKeepingOneCopy()
+{
+    const QStringList run = QStringList{library, "--cache", cache} + options();
+    QCOMPARE(report(run, json).status, 0);
+    for (int time = 0; time < 2; ++time) {
+        QVERIFY(damageEntries(cache));
+        const Run damaged = report(run, json);
+        QVERIFY2(damaged.err.contains("is damaged"), damaged.err.constData());
+        // What this run read is kept anew: the next one reads nothing.
+        QCOMPARE(entries(cache), 8);
+        // A newer copy set aside replaces the older one.
+        QCOMPARE(setAside(cache).size(), 1);
+    }
 }
 
 void TestReadingCache::manyMessagesAreCutAlikeFromFileAndCache()

@@ -172,6 +172,15 @@ QString setAside(const QString& path)
     const QString wal = QStringLiteral("-wal");
     QFile::rename(path + wal, aside + wal);
     QFile::remove(path + QStringLiteral("-shm"));
+    // One copy is enough to look into what went wrong; each may be as big as the cache.
+    const QFileInfo info(path);
+    QDir folder = info.dir();
+    const QString prefix = info.fileName() + QStringLiteral(".set-aside-");
+    const QString kept = QFileInfo(aside).fileName();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.startsWith(prefix) && name != kept && name != kept + wal)
+            folder.remove(name);
+    }
     return aside;
 }
 

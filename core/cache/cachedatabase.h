@@ -24,8 +24,8 @@ enum class State
 // date; *db is the open database when Ready, else null with *error saying why.
 State open(const QString& path, sqlite3** db, QString* error);
 
-// Moves the database at path (with its journal) out of the way; the new name, or "" when
-// it could not be moved.
+// Moves the database at path (with its journal) out of the way and deletes the copies
+// set aside before it; the new name, or "" when it could not be moved.
 QString setAside(const QString& path);
 
 } // namespace cachedb

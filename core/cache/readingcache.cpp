@@ -54,17 +54,7 @@ ReadingCache::~ReadingCache()
 void ReadingCache::close()
 {
     std::lock_guard<std::mutex> lock(mutex);
-    if (!db)
-        return;
     closeDatabase();
-    if (!damaged)
-        return;
-    const QString aside = cachedb::setAside(path);
-    warn(aside.isEmpty()
-             ? QStringLiteral("The reading cache %1 is damaged; every file was read").arg(path)
-             : QStringLiteral("The reading cache %1 is damaged; it was set aside as %2, and "
-                              "every file was read")
-                   .arg(path, aside));
 }
 
 void ReadingCache::closeDatabase()
@@ -140,6 +130,30 @@ bool ReadingCache::prepare()
            addFolderStatement.ok();
 }
 
+void ReadingCache::replaceDamaged()
+{
+    damaged = false;
+    closeDatabase();
+    idOf.clear();
+    present.clear();
+    // A second damage in one run is the disk's, not the database's: no more tries.
+    const QString aside = replaced ? QString() : cachedb::setAside(path);
+    if (aside.isEmpty()) {
+        warn(QStringLiteral("The reading cache %1 is damaged; every file is read").arg(path));
+        return;
+    }
+    replaced = true;
+    QString error;
+    if (cachedb::open(path, &db, &error) != cachedb::State::Ready || !prepare()) {
+        closeDatabase();
+        warn(QStringLiteral("The reading cache %1 is damaged; it was set aside as %2, and "
+                            "every file is read")
+                 .arg(path, aside));
+        return;
+    }
+    warn(setAsideWarning(path, QStringLiteral("is damaged"), aside));
+}
+
 void ReadingCache::warn(const QString& text)
 {
     if (!said.contains(text))
@@ -155,7 +169,7 @@ QStringList ReadingCache::warnings() const
 void ReadingCache::failed(int code, bool whileWriting)
 {
     if (sqlite::isDamage(code)) {
-        damaged = true; // said, and set aside, when closed
+        damaged = true; // replaced once the call that found it is over
         return;
     }
     if (!whileWriting)
@@ -222,6 +236,8 @@ bool ReadingCache::lookUp(const QStringList& files, int first, int last, Batch* 
     std::lock_guard<std::mutex> lock(mutex);
     for (const FolderRun& run : runs)
         lookUpRun(run, batch);
+    if (damaged)
+        replaceDamaged();
     return true;
 }
 
@@ -290,7 +306,7 @@ void ReadingCache::store(const QStringList& files, int first, const Batch& batch
             {batch.folders[i], nameOf(files[first + int(i)]), batch.stamps[i], batch.readings[i]});
     }
     std::lock_guard<std::mutex> lock(mutex);
-    if (!db || !writing || damaged)
+    if (!db || !writing)
         return;
     for (Pending& entry : fresh)
         pending.push_back(std::move(entry));
@@ -302,15 +318,22 @@ void ReadingCache::writePending()
 {
     if (pending.empty())
         return;
-    if (!db || !writing || damaged) {
+    if (!db || !writing) {
         pending.clear();
         return;
     }
     std::vector<Pending> entries;
     entries.swap(pending);
     const int code = writeEntries(entries);
-    if (code != SQLITE_OK)
-        failed(code, true);
+    if (code == SQLITE_OK)
+        return;
+    failed(code, true);
+    if (!damaged)
+        return;
+    // What was read goes into the new database (once at most: it is replaced only once).
+    replaceDamaged();
+    pending.swap(entries);
+    writePending();
 }
 
 int ReadingCache::writeEntries(const std::vector<Pending>& entries)
@@ -355,7 +378,9 @@ void ReadingCache::finish(const QStringList& files, const QStringList& walkedFol
 {
     std::lock_guard<std::mutex> lock(mutex);
     writePending();
-    if (!db || !writing || damaged || walkedFolders.isEmpty())
+    if (!db || !writing || walkedFolders.isEmpty())
         return;
     prune(files, walkedFolders, extensions);
+    if (damaged)
+        replaceDamaged();
 }

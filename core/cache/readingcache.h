@@ -74,8 +74,7 @@ public:
     void finish(const QStringList& files, const QStringList& walkedFolders,
                 const QStringList& extensions);
 
-    // Closes the database, setting it aside when it turned out to be damaged; the
-    // destructor closes it too. Nothing is read from or written to it afterwards.
+    // Writes nothing more and closes the database; the destructor closes it too.
     void close();
 
     // What went wrong with the cache so far, each a line for the user.
@@ -93,6 +92,8 @@ private:
     ReadingCache(const QString& path, sqlite3* db);
     bool prepare();
     void closeDatabase(); // under the lock
+    // Sets a database found damaged aside and goes on with a new one. Under the lock.
+    void replaceDamaged();
     // The canonical path of a folder as the walk names it, resolved once. Under the lock.
     QString canonicalFolder(const QString& walkFolder);
     // The database id of a canonical folder, -1 when it has no entries. Under the lock.
@@ -104,8 +105,8 @@ private:
     int writeEntries(const std::vector<Pending>& entries); // under the lock
     void prune(const QStringList& files, const QStringList& walkedFolders,
                const QStringList& extensions); // under the lock
-    // Notes a failed SQLite call: a damaged database is dropped for the rest of the run and
-    // set aside at the end; other failures stop the writing. Under the lock.
+    // Notes a failed SQLite call: a damaged database is replaced once the call is over;
+    // other failures stop the writing. Under the lock.
     void failed(int code, bool whileWriting);
     void warn(const QString& text); // under the lock
 
@@ -116,7 +117,8 @@ private:
     sqlite::Statement folderStatement;
     sqlite::Statement addFolderStatement;
     mutable std::mutex mutex;
-    bool damaged = false;                // no more lookups or writes; set aside when closed
+    bool damaged = false;                // found damaged: to be replaced
+    bool replaced = false;               // replaced once: a second damage ends the cache
     bool writing = true;                 // false once a write failed
     QHash<QString, QString> canonicalOf; // walk folder -> canonical folder
     QHash<QString, qint64> idOf;         // canonical folder -> id, or -1: none yet
