@@ -322,18 +322,17 @@ void ReadingCache::writePending()
         pending.clear();
         return;
     }
-    std::vector<Pending> entries;
-    entries.swap(pending);
-    const int code = writeEntries(entries);
-    if (code == SQLITE_OK)
-        return;
-    failed(code, true);
-    if (!damaged)
-        return;
-    // What was read goes into the new database (once at most: it is replaced only once).
-    replaceDamaged();
-    pending.swap(entries);
-    writePending();
+    const int code = writeEntries(pending);
+    if (code != SQLITE_OK) {
+        failed(code, true);
+        if (damaged) {
+            // What was read goes into the new database (once at most: it is replaced once).
+            replaceDamaged();
+            writePending();
+            return;
+        }
+    }
+    pending.clear(); // keeping its room for the next ones
 }
 
 int ReadingCache::writeEntries(const std::vector<Pending>& entries)
