@@ -80,11 +80,6 @@ void Statement::bindBlob(int index, const QByteArray& bytes)
     sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
 }
 
-void Statement::bindNull(int index)
-{
-    sqlite3_bind_null(statement, index);
-}
-
 int Statement::step()
 {
     return statement ? sqlite3_step(statement) : SQLITE_MISUSE;

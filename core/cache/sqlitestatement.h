@@ -27,10 +27,12 @@ int lastError(sqlite3* db);
 class Statement
 {
 public:
+    // No statement: ok() is false.
     Statement() = default;
     // Prepares sql; ok() says whether that worked, code() why not.
     Statement(sqlite3* db, const char* sql);
     ~Statement();
+    // Takes other's statement (finalizing its own), leaving other without one.
     Statement(Statement&& other) noexcept;
     Statement& operator=(Statement&& other) noexcept;
     Statement(const Statement&) = delete;
@@ -47,7 +49,6 @@ public:
     void bind(int index, const QString& text);
     void bindText(int index, const QByteArray& utf8, bool copy = true);
     void bindBlob(int index, const QByteArray& bytes);
-    void bindNull(int index);
 
     // The next row: SQLITE_ROW, SQLITE_DONE or a failure code.
     int step();
@@ -73,10 +74,12 @@ private:
 class Use
 {
 public:
+    // Uses statement until the scope ends.
     explicit Use(Statement& statement) : statement(statement) {}
     ~Use() { statement.reset(); }
     Use(const Use&) = delete;
     Use& operator=(const Use&) = delete;
+    // The statement in use.
     Statement* operator->() { return &statement; }
 
 private:
@@ -87,13 +90,16 @@ private:
 class Transaction
 {
 public:
+    // Begins it on db; ok() says whether it did.
     explicit Transaction(sqlite3* db);
+    // Rolls it back unless it was committed.
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
     // True when it began; else code() says why.
     bool ok() const { return open; }
+    // The result code of the begin.
     int code() const { return began; }
     // Commits; SQLITE_OK, or the failure code (then it is rolled back when it ends).
     int commit();
