@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/count/makefilter.h"
 #include "core/count/tally.h"
 #include "core/read/exifaccess.h"
 #include "core/read/logging.h"
@@ -39,6 +40,8 @@ private slots:
     void lensText();
     void unreadableInputsGiveNoImage_data();
     void unreadableInputsGiveNoImage();
+    void keepFirstMessages_data();
+    void keepFirstMessages();
     void valueOutsideTheFileSpoilsOnlyItsTag();
     void smallAndLargeFilesReadAlike_data();
     void smallAndLargeFilesReadAlike();
@@ -219,6 +222,64 @@ void TestExifAccess::unreadableInputsGiveNoImage()
     QVERIFY(!exif::openFile(path));
     QVERIFY(!exif::openFile(dir.filePath("missing.jpg")));
     QVERIFY(!exif::openFile(dir.path()));
+    // Only a file that could not be opened may read otherwise next time.
+    QVERIFY(!readFile(path).unopened);
+    QVERIFY(readFile(dir.filePath("missing.jpg")).unopened);
+}
+
+void TestExifAccess::keepFirstMessages_data()
+{
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<int>("kept");
+    QTest::addColumn<QString>("lastLine");
+    const QString line(100, QLatin1Char('w'));
+    QTest::newRow("none") << QStringList{} << 0 << QString();
+    QTest::newRow("four") << QStringList(4, line) << 4 << line;
+    QTest::newRow("five") << QStringList(5, line) << 4 << "... and 1 more message";
+    QTest::newRow("twelve") << QStringList(12, line) << 4 << "... and 8 more messages";
+    const QString third(400, QLatin1Char('t'));
+    QTest::newRow("third over 1 KiB")
+        << QStringList{third, third, third} << 2 << "... and 1 more message";
+    QTest::newRow("exactly 1 KiB")
+        << QStringList{QString(1000, 'x'), QString(24, 'y')} << 2 << QString(24, 'y');
+    QTest::newRow("long first is cut")
+        << QStringList{QString(5000, 'x'), line} << 1 << "... and 1 more message";
+    // Two bytes a character: the cut falls inside one and must not split it.
+    QTest::newRow("long first, not ASCII") << QStringList{QString(600, QChar(0xe9))} << 1 << "";
+}
+
+void TestExifAccess::keepFirstMessages()
+{
+    QFETCH(QStringList, messages);
+    QFETCH(int, kept);
+    QFETCH(QString, lastLine);
+    PictureReading reading;
+    reading.outcome = PictureOutcome::Counted;
+    reading.values.messages = messages;
+    ::keepFirstMessages(&reading.values);
+    const PictureValues& v = reading.values;
+    QCOMPARE(v.messages.size(), kept);
+    QCOMPARE(v.messagesLeftOut, int(messages.size()) - kept);
+    const QByteArray text = v.messages.join(QString()).toUtf8();
+    QVERIFY(text.size() <= 1024);
+    QVERIFY(!QString::fromUtf8(text).contains(QChar::ReplacementCharacter));
+    for (int i = 0; i < kept; ++i) {
+        QVERIFY(messages[i] == v.messages[i] || (i == 0 && v.messages[0].endsWith("...") &&
+                                                 messages[0].startsWith(v.messages[0].chopped(3))));
+    }
+    const QStringList lines = messageLines(v);
+    if (!lastLine.isEmpty())
+        QCOMPARE(lines.last(), lastLine);
+    QCOMPARE(lines.size(), kept + (v.messagesLeftOut > 0 ? 1 : 0));
+
+    // A file refused by a filter says what it said before the filter was asked: the first
+    // three messages, of which some may not have been kept.
+    reading.openingMessages = std::min(3, int(messages.size()));
+    MakeFilter refuseAll({QStringLiteral("no such make")});
+    PictureValues refused;
+    QCOMPARE(judgeReading(reading, {&refuseAll}, &refused), PictureOutcome::Filtered);
+    QCOMPARE(refused.messages.size() + refused.messagesLeftOut, reading.openingMessages);
+    QCOMPARE(refused.messages, v.messages.mid(0, reading.openingMessages));
 }
 
 void TestExifAccess::valueOutsideTheFileSpoilsOnlyItsTag()

@@ -26,7 +26,51 @@ struct Run
     QByteArray json;
 };
 
-QProcess* startReport(const QStringList& arguments, const QString& json)
+// Copies file into folder, readable by all; the copy's path, or "" on failure.
+QString readableCopy(const QString& file, const QString& folder)
+{
+    const QString copy = folder + QLatin1Char('/') + QFileInfo(file).fileName();
+    QFile::remove(copy);
+    if (!QFile::copy(file, copy) ||
+        !QFile::setPermissions(copy, QFile::permissions(copy) | QFile::ReadOther |
+                                         QFile::ReadGroup | QFile::ReadOwner))
+        return QString();
+    return copy;
+}
+
+// Runs the report as nobody from copies in folder: nobody may not enter the folder that
+// holds the checkout, whose build has the program and whose source tree the sanitizers'
+// suppression files. False when a copy fails.
+bool asNobody(QProcess* process, QString* program, QStringList* command, const QString& folder)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : environment.keys()) {
+        if (!name.endsWith("SAN_OPTIONS"))
+            continue;
+        QStringList options = environment.value(name).split(':');
+        for (QString& option : options) {
+            if (!option.startsWith("suppressions="))
+                continue;
+            const QString copy = readableCopy(option.mid(option.indexOf('=') + 1), folder);
+            if (copy.isEmpty())
+                return false;
+            option = "suppressions=" + copy;
+        }
+        environment.insert(name, options.join(':'));
+    }
+    process->setProcessEnvironment(environment);
+    const QString copy = readableCopy(*program, folder);
+    if (copy.isEmpty())
+        return false;
+    *command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", copy} + *command;
+    *program = "setpriv";
+    return true;
+}
+
+// Starts the report; as nobody, with copies in nobodyFolder, when that is given and the
+// test runs as root (who may write any file).
+QProcess* startReport(const QStringList& arguments, const QString& json,
+                      const QString& nobodyFolder = QString())
 {
     auto* process = new QProcess;
     QStringList command = arguments + QStringList{"--json", json};
@@ -38,14 +82,9 @@ QProcess* startReport(const QStringList& arguments, const QString& json)
             QStringList{"-c", "trap '' XFSZ; ulimit -f 40; exec \"$0\" \"$@\"", program} + command;
         program = "bash";
     }
-    // root may write any file: the read-only cache is tried as nobody.
-    if (::geteuid() == 0 && arguments.contains("--as-nobody")) {
-        command.removeAll("--as-nobody");
-        command.prepend(program);
-        command = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups"} + command;
-        program = "setpriv";
-    }
-    command.removeAll("--as-nobody");
+    if (!nobodyFolder.isEmpty() && ::geteuid() == 0 &&
+        !asNobody(process, &program, &command, nobodyFolder))
+        program = "/nonexistent/copy-failed";
     process->start(program, command);
     return process;
 }
@@ -53,21 +92,24 @@ QProcess* startReport(const QStringList& arguments, const QString& json)
 Run finish(QProcess* process, const QString& json)
 {
     Run run;
-    if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit) {
+    if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit)
         run.status = process->exitCode();
-        run.out = process->readAllStandardOutput();
-        run.err = process->readAllStandardError();
-        QFile file(json);
-        if (file.open(QIODevice::ReadOnly))
-            run.json = file.readAll();
-    }
+    // Whatever the end, what it said tells why.
+    run.out = process->readAllStandardOutput();
+    run.err = process->readAllStandardError();
+    if (run.status < 0)
+        run.err += process->errorString().toUtf8();
+    QFile file(json);
+    if (file.open(QIODevice::ReadOnly))
+        run.json = file.readAll();
     delete process;
     return run;
 }
 
-Run report(const QStringList& arguments, const QString& json)
+Run report(const QStringList& arguments, const QString& json,
+           const QString& nobodyFolder = QString())
 {
-    return finish(startReport(arguments, json), json);
+    return finish(startReport(arguments, json, nobodyFolder), json);
 }
 
 QList<Tag> shot(const QString& make, const QString& model, const QString& iso, const QString& date)
@@ -163,6 +205,66 @@ bool age(const QString& root)
     return true;
 }
 
+// Damages a cache so that it still opens: every row in one page beyond the first two,
+// then that page cut off.
+bool truncateCache(const QString& cache)
+{
+    sqlite3* db = nullptr;
+    bool ok =
+        sqlite3_open(QFile::encodeName(cache).constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok && ::truncate(QFile::encodeName(cache).constData(), 2 * 4096) == 0;
+}
+
+// Damages the page that holds the cache's entries, which is read only once files are
+// looked up: the damage shows during the run, not when the cache is opened.
+bool damageEntries(const QString& cache)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    qint64 page = 0;
+    qint64 pageSize = 0;
+    if (sqlite3_open(QFile::encodeName(cache).constData(), &db) == SQLITE_OK &&
+        sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db,
+                           "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM "
+                           "sqlite_schema WHERE name = 'files'",
+                           -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+        page = sqlite3_column_int64(statement, 0);
+        pageSize = sqlite3_column_int64(statement, 1);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    QFile file(cache);
+    return page > 1 && file.open(QIODevice::ReadWrite) && file.seek((page - 1) * pageSize) &&
+           file.write(QByteArray(pageSize, '\xff')) == pageSize;
+}
+
+// The copies of a cache set aside.
+QStringList setAside(const QString& cache)
+{
+    const QFileInfo info(cache);
+    QStringList copies = info.dir().entryList({info.fileName() + ".set-aside-*"});
+    copies.removeIf([](const QString& name) { return name.endsWith("-wal"); });
+    return copies;
+}
+
+// A TIFF whose every tag points beyond its end: the library says so once for each.
+QByteArray talkativeTiff(int tags)
+{
+    QByteArray bytes("II*\0\x08\0\0\0", 8);
+    QDataStream out(&bytes, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << quint16(tags);
+    for (int i = 0; i < tags; ++i) // ASCII text of 40 bytes at 100,000 and on
+        out << quint16(0x010d + i) << quint16(2) << quint32(40) << quint32(100000 + 64 * i);
+    out << quint32(0);
+    return bytes;
+}
+
 time_t modified(const QString& path)
 {
     struct stat info;
@@ -186,7 +288,9 @@ private slots:
     void removedFilesAndFoldersArePruned();
     void unusableCacheIsSetAsideWithOneWarning_data();
     void unusableCacheIsSetAsideWithOneWarning();
-    void readOnlyCacheIsLeftAlone();
+    void readOnlyCacheIsLeftAloneWhereverTheCheckoutLies();
+    void damagedCacheIsReplacedInTheSameRunKeepingOneCopy();
+    void manyMessagesAreCutAlikeFromFileAndCache();
     void twoReportsShareOneCache();
     void fullDiskOnlyStopsTheWriting();
 
@@ -394,17 +498,15 @@ void TestReadingCache::unusableCacheIsSetAsideWithOneWarning()
         QVERIFY(writeBytes(cache, QByteArray(8192, 'x')));
     } else {
         QCOMPARE(report(run + QStringList{"--cache", cache}, json).status, 0);
-        sqlite3* db = nullptr;
-        QCOMPARE(sqlite3_open(QFile::encodeName(cache).constData(), &db), SQLITE_OK);
-        if (kind == "future")
+        if (kind == "truncated") {
+            QVERIFY(truncateCache(cache));
+        } else {
+            sqlite3* db = nullptr;
+            QCOMPARE(sqlite3_open(QFile::encodeName(cache).constData(), &db), SQLITE_OK);
             QCOMPARE(sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr),
                      SQLITE_OK);
-        else // every row in one page beyond the first two, then that page cut off
-            QCOMPARE(sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr),
-                     SQLITE_OK);
-        sqlite3_close(db);
-        if (kind == "truncated")
-            QVERIFY(::truncate(QFile::encodeName(cache).constData(), 2 * 4096) == 0);
+            sqlite3_close(db);
+        }
     }
     const Run damaged = report(run + QStringList{"--cache", cache}, json);
     QCOMPARE(damaged.status, 0);
@@ -412,38 +514,67 @@ void TestReadingCache::unusableCacheIsSetAsideWithOneWarning()
     QCOMPARE(damaged.json, plain.json);
     QCOMPARE(damaged.err.count("Warning: "), 1);
     QVERIFY2(damaged.err.contains(warning.toUtf8()), damaged.err.constData());
-    const QStringList aside =
-        QDir(dir.path()).entryList({QFileInfo(cache).fileName() + ".set-aside-*"});
-    QCOMPARE(aside.size(), 1);
+    QCOMPARE(setAside(cache).size(), 1);
     // The next run builds a new cache without a word.
     const Run next = report(run + QStringList{"--cache", cache}, json);
     QCOMPARE(whole(next), whole(plain));
     QCOMPARE(entries(cache), 8);
 }
 
-void TestReadingCache::readOnlyCacheIsLeftAlone()
+void TestReadingCache::readOnlyCacheIsLeftAloneWhereverTheCheckoutLies()
 {
     const QStringList run = QStringList{library} + options();
     QCOMPARE(report(run + QStringList{"--cache", cache}, json).status, 0);
     QVERIFY(QFile::remove(library + "/a/plane.jpg"));
     QVERIFY(QFile::setPermissions(cache, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ExeOther |
-                                          QFile::ReadOther | QFile::ExeGroup | QFile::ReadGroup);
+    const auto everyoneEnters = QFile::ExeOther | QFile::ReadOther | QFile::ExeGroup |
+                                QFile::ReadGroup | QFile::ReadOwner | QFile::WriteOwner |
+                                QFile::ExeOwner;
+    QVERIFY(QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | everyoneEnters));
+    const QString nobody = dir.filePath("nobody");
+    QVERIFY(QDir().mkpath(nobody) && QFile::setPermissions(nobody, everyoneEnters));
     QFile before(cache);
     QVERIFY(before.open(QIODevice::ReadOnly));
     const QByteArray bytes = before.readAll();
     // Somewhere nobody may write the export.
     const QString out = QDir::temp().filePath(QString("lenstally-ro-%1.json").arg(getpid()));
     const Run plain = report(run + QStringList{"--no-cache"}, json);
-    const Run readOnly = report(run + QStringList{"--cache", cache, "--as-nobody"}, out);
+    const Run readOnly = report(run + QStringList{"--cache", cache}, out, nobody);
     QFile::remove(out);
-    QCOMPARE(readOnly.status, 0);
+    QVERIFY2(readOnly.status == 0, readOnly.err.constData());
     QCOMPARE(readOnly.out, plain.out);
     QCOMPARE(readOnly.err.count("Warning: "), 1);
     QVERIFY2(readOnly.err.contains("is read-only"), readOnly.err.constData());
     QFile after(cache);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), bytes);
+}
+
+void TestReadingCache::damagedCacheIsReplacedInTheSameRunKeepingOneCopy()
+{
+    const QStringList run = QStringList{library, "--cache", cache} + options();
+    QCOMPARE(report(run, json).status, 0);
+    for (int time = 0; time < 2; ++time) {
+        QVERIFY(damageEntries(cache));
+        const Run damaged = report(run, json);
+        QVERIFY2(damaged.err.contains("is damaged"), damaged.err.constData());
+        // What this run read is kept anew: the next one reads nothing.
+        QCOMPARE(entries(cache), 8);
+        // A newer copy set aside replaces the older one.
+        QCOMPARE(setAside(cache).size(), 1);
+    }
+}
+
+void TestReadingCache::manyMessagesAreCutAlikeFromFileAndCache()
+{
+    QVERIFY(writeBytes(library + "/talk.tif", talkativeTiff(12)));
+    QVERIFY(age(library));
+    const QStringList run = QStringList{library, "--verbose"} + options();
+    const Run plain = report(run + QStringList{"--no-cache"}, json);
+    QVERIFY2(plain.err.contains("/talk.tif: ... and 8 more messages\n"), plain.err.constData());
+    QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+    QCOMPARE(whole(report(run + QStringList{"--cache", cache}, json)), whole(plain));
+    QCOMPARE(entries(cache, "name = 'talk.tif' AND length(messages) < 1100 AND more = 8"), 1);
 }
 
 void TestReadingCache::twoReportsShareOneCache()

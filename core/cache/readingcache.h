@@ -2,6 +2,9 @@
 #ifndef LENSTALLY_READINGCACHE_H
 #define LENSTALLY_READINGCACHE_H
 
+#include "core/cache/cacherows.h"
+#include "core/cache/filestamp.h"
+#include "core/cache/sqlitestatement.h"
 #include "core/read/picturereading.h"
 
 #include <QHash>
@@ -14,16 +17,31 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 // What the analysis read from each file, kept in an SQLite database between runs and used
-// again while the file's size, modification time, inode and mode stay the same. It is a
+// again while the file's size, modification time, inode and mode stay the same. It only
+// looks readings up and keeps them: the caller reads the files it does not know. It is a
 // cache only: a database that cannot be used (damaged, from a newer program, read-only,
 // on a full disk) costs a warning, and the files are read. Safe to use from several
 // threads; several programs may use one database at once.
 class ReadingCache
 {
 public:
+    // Files looked up together: the readings the cache had, and what it needs to keep the
+    // others once they are read.
+    class Batch
+    {
+    public:
+        std::vector<PictureReading> readings; // by index from the batch's first file
+        std::vector<char> hits;               // 1 where the reading came from the cache
+
+    private:
+        friend class ReadingCache;
+        std::vector<FileStamp> stamps;
+        std::vector<char> stamped;    // 0 where the file could not be stamped
+        std::vector<QString> folders; // canonical; "" where unknown
+    };
+
     ~ReadingCache();
     ReadingCache(const ReadingCache&) = delete;
     ReadingCache& operator=(const ReadingCache&) = delete;
@@ -37,11 +55,15 @@ public:
     // another name; null, with a warning, when no cache can be had there.
     static std::unique_ptr<ReadingCache> open(const QString& path, QStringList* warnings);
 
-    // Fills (*readings)[i - first] for files[first, last): from the cache where the file is
-    // unchanged, else from the file, keeping that reading to be written. Looks a folder's
-    // files up together. False, with readings partly filled, when abandon says so.
-    bool read(const QStringList& files, int first, int last, std::vector<PictureReading>* readings,
-              const std::function<bool()>& abandon);
+    // Stamps files[first, last) and fills batch->readings of those unchanged since they
+    // were kept, marking them in batch->hits; the others are left empty. Looks a folder's
+    // files up together; opens no picture. False when abandon says so.
+    bool lookUp(const QStringList& files, int first, int last, Batch* batch,
+                const std::function<bool()>& abandon);
+
+    // Keeps the readings of the batch's misses, which the caller has read since lookUp;
+    // not those of files that could not be opened or may change unseen.
+    void store(const QStringList& files, int first, const Batch& batch);
 
     // Writes the readings still waiting; after an interrupted run.
     void flush();
@@ -52,79 +74,57 @@ public:
     void finish(const QStringList& files, const QStringList& walkedFolders,
                 const QStringList& extensions);
 
-    // Closes the database, setting it aside when it turned out to be damaged; the
-    // destructor closes it too. Nothing is read from or written to it afterwards.
+    // Writes nothing more and closes the database; the destructor closes it too.
     void close();
 
     // What went wrong with the cache so far, each a line for the user.
     QStringList warnings() const;
 
 private:
-    // The last text read from a column, kept to share it with the next equal one.
-    struct LastText
-    {
-        QByteArray bytes;
-        QString text;
-    };
-    // A text column as a string shared with the last one it equalled.
-    static QString sharedText(sqlite3_stmt* statement, int column, LastText* last);
-    struct Stamp
-    {
-        qint64 size = 0;
-        qint64 modified = 0; // nanoseconds since the epoch
-        qint64 inode = 0;
-        int mode = 0;
-    };
     struct Pending
     {
         QString folder; // canonical
         QString name;
-        Stamp stamp;
+        FileStamp stamp;
         PictureReading reading;
-    };
-    enum class SetUp
-    {
-        Ready,
-        Damaged,
-        Newer,
-        Failed,
     };
 
     ReadingCache(const QString& path, sqlite3* db);
-    SetUp setUp(QString* error);
     bool prepare();
-    // The stamp of the file name in the folder open as the descriptor folder (links followed).
-    static bool stampAt(int folder, const char* name, Stamp* stamp);
+    void closeDatabase(); // under the lock
+    // Sets a database found damaged aside and goes on with a new one. Under the lock.
+    void replaceDamaged();
     // The canonical path of a folder as the walk names it, resolved once. Under the lock.
     QString canonicalFolder(const QString& walkFolder);
     // The database id of a canonical folder, -1 when it has no entries. Under the lock.
     qint64 folderId(const QString& canonical, bool create);
-    // Under the lock: looks up names[..] of one folder, filling the readings of the hits.
-    void lookUp(const QString& canonical, const QByteArray* names, int count, const Stamp* stamps,
-                const char* stamped, PictureReading* readings, char* hit);
-    void writePending(); // under the lock
+    // Looks up the run of one folder in the batch, filling the readings of the hits.
+    // Under the lock.
+    void lookUpRun(const FolderRun& run, Batch* batch);
+    void writePending();                                   // under the lock
+    int writeEntries(const std::vector<Pending>& entries); // under the lock
     void prune(const QStringList& files, const QStringList& walkedFolders,
                const QStringList& extensions); // under the lock
-    // Notes a failed SQLite call: a damaged database is dropped for the rest of the run and
-    // set aside at the end; other failures stop the writing. Under the lock.
+    // Notes a failed SQLite call: a damaged database is replaced once the call is over;
+    // other failures stop the writing. Under the lock.
     void failed(int code, bool whileWriting);
-    bool exec(const char* sql);
     void warn(const QString& text); // under the lock
 
     QString path;
     sqlite3* db = nullptr;
-    sqlite3_stmt* lookUpStatement = nullptr;
-    sqlite3_stmt* insertStatement = nullptr;
-    sqlite3_stmt* folderStatement = nullptr;
-    sqlite3_stmt* addFolderStatement = nullptr;
+    sqlite::Statement lookUpStatement;
+    sqlite::Statement insertStatement;
+    sqlite::Statement folderStatement;
+    sqlite::Statement addFolderStatement;
     mutable std::mutex mutex;
-    bool damaged = false;                // no more lookups or writes; set aside when closed
+    bool damaged = false;                // found damaged: to be replaced
+    bool replaced = false;               // replaced once: a second damage ends the cache
     bool writing = true;                 // false once a write failed
     QHash<QString, QString> canonicalOf; // walk folder -> canonical folder
     QHash<QString, qint64> idOf;         // canonical folder -> id, or -1: none yet
     QHash<QString, int> present;         // canonical folder -> listed files now kept
     std::vector<Pending> pending;
-    LastText lastTexts[3]; // make, model, lens
+    cacherows::SharedTexts sharedTexts;
     QStringList said;
     const qint64 started; // when the cache was opened, in ns since the epoch
 };

@@ -15,6 +15,7 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
                 refused.make = reading.values.make;
                 refused.model = reading.values.model;
                 refused.messages = reading.values.messages.mid(0, reading.openingMessages);
+                refused.messagesLeftOut = reading.openingMessages - int(refused.messages.size());
                 *values = std::move(refused);
                 return PictureOutcome::Filtered;
             }

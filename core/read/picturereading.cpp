@@ -1,19 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/read/picturereading.h"
 
+#include "core/base/fsname.h"
 #include "core/read/cropfactor.h"
 #include "core/read/exifaccess.h"
 
 #include <exiv2/exiv2.hpp>
 
+#include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <exception>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 // Exposure times below a nanosecond are no camera's: treat them as absent.
 constexpr float kShortestExposure = 1e-9f;
+// The messages a reading keeps: enough to tell what is wrong with a file, where a damaged
+// one may draw a thousand lines, each kept by the reading cache.
+constexpr int kKeptMessages = 4;
+constexpr int kKeptMessageBytes = 1024;
+
+// The text cut to at most bytes of UTF-8, whole characters only, marked as cut.
+QString cutText(const QString& text, int bytes)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const QByteArray mark = QByteArrayLiteral("...");
+    int size = std::max(bytes - int(mark.size()), 0);
+    while (size > 0 && (utf8[size] & 0xC0) == 0x80) // a continuation byte: not a start
+        --size;
+    return QString::fromUtf8(utf8.left(size) + mark);
+}
+
+bool canOpen(const QString& path)
+{
+    const int fd = ::open(fsname::encode(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
 
 // Reads everything from the Exif data; openingMessages counts what messages held after
 // the make and model were read.
@@ -125,7 +155,7 @@ PictureReading readBuffer(const unsigned char* data, std::size_t size)
 
 namespace {
 
-template <typename Open> PictureReading readOpened(Open open)
+template <typename Open> PictureReading readOpened(const QString& path, Open open)
 {
     QStringList messages;
     PictureReading reading;
@@ -137,6 +167,11 @@ template <typename Open> PictureReading readOpened(Open open)
         image.reset(); // its destructor may still talk
     });
     reading.values.messages = std::move(messages);
+    keepFirstMessages(&reading.values);
+    // A file that cannot even be opened (no permission, gone meanwhile) may be readable
+    // next time, unlike one that is no picture.
+    if (reading.outcome == PictureOutcome::Unreadable)
+        reading.unopened = !canOpen(path);
     return reading;
 }
 
@@ -144,12 +179,42 @@ template <typename Open> PictureReading readOpened(Open open)
 
 PictureReading readFile(const QString& path)
 {
-    return readOpened([&path] { return exif::openFile(path); });
+    return readOpened(path, [&path] { return exif::openFile(path); });
 }
 
 PictureReading readFileWhole(const QString& path)
 {
-    return readOpened([&path] { return exif::openWholeFile(path); });
+    return readOpened(path, [&path] { return exif::openWholeFile(path); });
+}
+
+void keepFirstMessages(PictureValues* values)
+{
+    QStringList& messages = values->messages;
+    int room = kKeptMessageBytes;
+    int kept = 0;
+    for (; kept < std::min(int(messages.size()), kKeptMessages); ++kept) {
+        const int size = int(messages[kept].toUtf8().size());
+        if (size <= room) {
+            room -= size;
+            continue;
+        }
+        // The first one is cut rather than left out: a file that drew messages shows one.
+        if (kept == 0)
+            messages[kept++] = cutText(messages[0], room);
+        break;
+    }
+    values->messagesLeftOut += int(messages.size()) - kept;
+    messages.erase(messages.begin() + kept, messages.end());
+}
+
+QStringList messageLines(const PictureValues& values)
+{
+    QStringList lines = values.messages;
+    if (values.messagesLeftOut == 1)
+        lines.append(QStringLiteral("... and 1 more message"));
+    else if (values.messagesLeftOut > 1)
+        lines.append(QStringLiteral("... and %1 more messages").arg(values.messagesLeftOut));
+    return lines;
 }
 
 bool isUsable(const PictureValues& v)

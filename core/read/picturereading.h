@@ -34,9 +34,11 @@ struct PictureValues
     float aperture = 0;
     float iso = 0;
     float exposureTime = 0;
-    QString lens;         // the Lens table's text, "Unknown" when no lens is known
-    QString dateText;     // the first date tag with text, trimmed; "" when none
-    QStringList messages; // what the library said while reading the file, each once
+    QString lens;            // the Lens table's text, "Unknown" when no lens is known
+    QString dateText;        // the first date tag with text, trimmed; "" when none
+    QStringList messages;    // what the library said while reading the file, each once: the
+                             // first few (see keepFirstMessages)
+    int messagesLeftOut = 0; // how many more it said
     Focal35From focal35From = Focal35From::None; // of focalLength35mm
 };
 
@@ -61,8 +63,9 @@ struct PictureReading
     bool modelRead = false; // the same for the model tag
     QString makeTag;        // the tags' texts untrimmed, as the filters see them
     QString modelTag;
-    PictureValues values;    // messages: all the library said while reading the file
-    int openingMessages = 0; // how many of them came before the filters would be asked
+    PictureValues values;    // messages: what the library said while reading the file
+    int openingMessages = 0; // how many it said before the filters would be asked
+    bool unopened = false;   // the file could not be opened: it may read otherwise next time
 };
 
 // Sets the values' make and model from the reading's tags: each trimmed, the model only
@@ -72,7 +75,15 @@ void nameCamera(PictureReading* reading);
 // Reads everything the analysis needs from a picture's Exif data; never throws.
 PictureReading readExif(Exiv2::ExifData& data);
 
-// Opens the file and reads it, collecting the library's messages; never throws.
+// Keeps the first four messages, at most 1 KiB of text in all (the first cut to fit),
+// and counts the others in messagesLeftOut: a damaged file may draw thousands.
+void keepFirstMessages(PictureValues* values);
+
+// The messages as the user sees them: those kept, then "... and N more messages".
+QStringList messageLines(const PictureValues& values);
+
+// Opens the file and reads it, collecting the library's messages (the first ones, as
+// keepFirstMessages keeps them); never throws.
 PictureReading readFile(const QString& path);
 
 // Reads a picture held in memory, without collecting messages; never throws.

@@ -162,8 +162,8 @@ void FileRecords::record(int index, PictureOutcome outcome, const PictureValues&
     r.lens = textId(values.lens);
     const QDate day = takenOn(values.dateText);
     r.taken = day.isValid() ? day.year() * 10000 + day.month() * 100 + day.day() : 0;
-    r.messages =
-        quint16(std::min<qsizetype>(values.messages.size(), std::numeric_limits<quint16>::max()));
+    r.messages = quint16(std::min<qsizetype>(values.messages.size() + values.messagesLeftOut,
+                                             std::numeric_limits<quint16>::max()));
 }
 
 bool FileRecords::recorded(int index) const

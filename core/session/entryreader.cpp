@@ -124,7 +124,7 @@ void EntryReader::apply(int index, PictureOutcome outcome, const PictureValues& 
                 ++result->outcomes.withMessages;
         }
         if (messageSink && !values.messages.isEmpty())
-            messageSink(path, values.messages);
+            messageSink(path, messageLines(values));
         if (keepingFileRecords && result)
             result->fileRecords.record(index, outcome, values);
     } catch (...) {

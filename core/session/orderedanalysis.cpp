@@ -40,12 +40,22 @@ bool readRange(const QStringList& files, int first, int last, const QVector<IFil
 {
     results->resize(size_t(last - first));
     if (cache) {
-        std::vector<PictureReading> readings;
-        if (!cache->read(files, first, last, &readings, abandon))
+        // The cache answers for the files it knows; the others are read here and kept.
+        ReadingCache::Batch batch;
+        if (!cache->lookUp(files, first, last, &batch, abandon))
             return false;
+        for (size_t i = 0; i < batch.readings.size(); ++i) {
+            if (batch.hits[i])
+                continue;
+            if (abandon())
+                return false;
+            batch.readings[i] = readFile(files[first + int(i)]);
+        }
+        cache->store(files, first, batch);
         for (int i = first; i < last; ++i) {
             Result& result = (*results)[size_t(i - first)];
-            result.outcome = judgeReading(readings[size_t(i - first)], filters, &result.values);
+            result.outcome =
+                judgeReading(batch.readings[size_t(i - first)], filters, &result.values);
         }
         return true;
     }
