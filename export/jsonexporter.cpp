@@ -101,9 +101,13 @@ bool JSONExporter::writeTo(QIODevice* device)
         nameFilter(request.modelText, request.exceptModel) + QStringLiteral(",\n    \"jobs\": ") +
         QString::number(request.readingJobs()) + QStringLiteral(",\n    \"estimate35mm\": ") +
         boolean(request.estimate35mm) + QStringLiteral(",\n    \"pairsOnce\": ") +
-        boolean(request.pairsOnce) + QStringLiteral(",\n    \"takenFrom\": ") +
-        date(request.takenFrom) + QStringLiteral(",\n    \"takenUntil\": ") +
-        date(request.takenUntil) + QStringLiteral("\n  },\n");
+        boolean(request.pairsOnce) +
+        // Only when on, so that a run without them exports what it always did.
+        (request.makerNotes ? QStringLiteral(",\n    \"makerNotes\": true") : QString()) +
+        (request.countIncomplete ? QStringLiteral(",\n    \"countIncomplete\": true") : QString()) +
+        QStringLiteral(",\n    \"takenFrom\": ") + date(request.takenFrom) +
+        QStringLiteral(",\n    \"takenUntil\": ") + date(request.takenUntil) +
+        QStringLiteral("\n  },\n");
 
     text += QStringLiteral("  \"totals\": {\"files\": %1, \"counted\": %2, \"filteredOut\": %3, "
                            "\"unusable\": %4, \"unreadable\": %5")

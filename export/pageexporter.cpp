@@ -107,6 +107,10 @@ QString optionsText(const AnalysisRequest& request)
         options << QStringLiteral("35 mm for every camera");
     if (request.pairsOnce)
         options << QStringLiteral("RAW+JPEG pairs once");
+    if (request.makerNotes)
+        options << QStringLiteral("values from the maker notes");
+    if (request.countIncomplete)
+        options << QStringLiteral("incomplete pictures counted");
     if (request.hasDateRange()) {
         QString range = QStringLiteral("taken");
         if (request.takenFrom.isValid())

@@ -93,6 +93,14 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("pairs-once"),
         QStringLiteral("Count files of one shot (same folder and name, other extension, e.g. "
                        "RAW and JPEG) once."));
+    const QCommandLineOption makerNotes(
+        QStringLiteral("maker-notes"),
+        QStringLiteral("Take the focal length, f-number, ISO or exposure time from the maker "
+                       "notes where the Exif tags do not give it."));
+    const QCommandLineOption countIncomplete(
+        QStringLiteral("count-incomplete"),
+        QStringLiteral("Count pictures with at least one of focal length, f-number, ISO and "
+                       "exposure time; each value they lack counts as Unknown."));
     const QCommandLineOption takenFrom(
         QStringLiteral("taken-from"),
         QStringLiteral("Count only pictures taken on or after DATE (YYYY-MM-DD)."),
@@ -112,10 +120,33 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("Keep what is read from each file in the database FILE rather than in "
                        "the reading cache of the user's cache folder."),
         QStringLiteral("FILE"));
-    parser.addOptions({jpeg,      tiff,        raw,     noRaw,   heif, make,         exceptMake,
-                       model,     exceptModel, tsv,     html,    page, csv,          json,
-                       files,     byValue,     quiet,   verbose, jobs, estimate35mm, pairsOnce,
-                       takenFrom, takenUntil,  noCache, cache});
+    parser.addOptions({jpeg,
+                       tiff,
+                       raw,
+                       noRaw,
+                       heif,
+                       make,
+                       exceptMake,
+                       model,
+                       exceptModel,
+                       tsv,
+                       html,
+                       page,
+                       csv,
+                       json,
+                       files,
+                       byValue,
+                       quiet,
+                       verbose,
+                       jobs,
+                       estimate35mm,
+                       pairsOnce,
+                       makerNotes,
+                       countIncomplete,
+                       takenFrom,
+                       takenUntil,
+                       noCache,
+                       cache});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -180,6 +211,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     result.analysis.exceptModel = parser.isSet(exceptModel);
     result.analysis.estimate35mm = parser.isSet(estimate35mm);
     result.analysis.pairsOnce = parser.isSet(pairsOnce);
+    result.analysis.makerNotes = parser.isSet(makerNotes);
+    result.analysis.countIncomplete = parser.isSet(countIncomplete);
     for (const auto& [option, date] : {std::pair{&takenFrom, &result.analysis.takenFrom},
                                        std::pair{&takenUntil, &result.analysis.takenUntil}}) {
         if (!parser.isSet(*option))

@@ -56,6 +56,9 @@ QByteArray serialise(const Reading& reading)
     out << reading.metadata << int(r.outcome) << r.makeRead << r.modelRead << r.makeTag
         << r.modelTag << v.make << v.model << v.focalLength << v.focalLength35mm << v.focalPlane35mm
         << v.aperture << v.iso << v.exposureTime << v.lens << v.dateText;
+    const MakerNoteValues& m = v.makerNotes;
+    out << m.focalLength << m.aperture << m.iso << m.exposureTime << m.focalLength35mm
+        << m.focalPlane35mm;
     return bytes;
 }
 
@@ -69,6 +72,9 @@ Reading deserialise(const QByteArray& bytes)
     in >> reading.metadata >> outcome >> r.makeRead >> r.modelRead >> r.makeTag >> r.modelTag >>
         v.make >> v.model >> v.focalLength >> v.focalLength35mm >> v.focalPlane35mm >> v.aperture >>
         v.iso >> v.exposureTime >> v.lens >> v.dateText;
+    MakerNoteValues& m = v.makerNotes;
+    in >> m.focalLength >> m.aperture >> m.iso >> m.exposureTime >> m.focalLength35mm >>
+        m.focalPlane35mm;
     r.outcome = PictureOutcome(outcome);
     return reading;
 }
@@ -190,6 +196,13 @@ QList<QPair<QString, QString>> fields(const PictureReading& r)
         {QStringLiteral("ExposureTime"), number(v.exposureTime)},
         {QStringLiteral("lens"), QLatin1Char('"') + v.lens + QLatin1Char('"')},
         {QStringLiteral("date"), QLatin1Char('"') + v.dateText + QLatin1Char('"')},
+        // What --maker-notes counts.
+        {QStringLiteral("maker-note focal length"), number(v.makerNotes.focalLength)},
+        {QStringLiteral("maker-note f-number"), number(v.makerNotes.aperture)},
+        {QStringLiteral("maker-note ISO"), number(v.makerNotes.iso)},
+        {QStringLiteral("maker-note exposure time"), number(v.makerNotes.exposureTime)},
+        {QStringLiteral("maker-note 35 mm"), number(v.makerNotes.focalLength35mm)},
+        {QStringLiteral("maker-note focal-plane 35 mm"), number(v.makerNotes.focalPlane35mm)},
     };
 }
 

@@ -10,6 +10,8 @@
 
 using namespace testpictures;
 
+Q_DECLARE_METATYPE(testpictures::Tag)
+
 namespace {
 
 QList<Tag> shotTags(const QString& model, const QString& date = "2024:06:01 10:00:00")
@@ -58,6 +60,8 @@ private slots:
     void options_data();
     void options();
     void pairsIndependentOfThreads();
+    void valueRules_data();
+    void valueRules();
 
 private:
     QTemporaryDir dir;
@@ -244,3 +248,62 @@ void TestCountingOptions::pairsIndependentOfThreads()
 
 QTEST_GUILESS_MAIN(TestCountingOptions)
 #include "tst_countingoptions.moc"
+
+void TestCountingOptions::valueRules_data()
+{
+    QTest::addColumn<QList<Tag>>("tags");
+    QTest::addColumn<bool>("makerNotes");
+    QTest::addColumn<bool>("incomplete");
+    QTest::addColumn<QString>("counted"); // focal length, f-number, ISO, exposure; "" for none
+
+    const QString iso = "Exif.Photo.ISOSpeedRatings";
+    // Canon's shot info keeps ISO 100 as 160: the printed value counts, not the number.
+    const QList<Tag> isoInMakerNotes = withoutTag(typicalTags(), iso)
+                                       << Tag::textTag("Exif.CanonSi.ISOSpeed", "160");
+    QTest::newRow("ISO in the maker notes, options off") << isoInMakerNotes << false << false << "";
+    QTest::newRow("ISO in the maker notes, read")
+        << isoInMakerNotes << true << false << "50 2.8 100 1/125";
+    QTest::newRow("ISO in the maker notes, incomplete")
+        << isoInMakerNotes << false << true << "50 2.8 Unknown 1/125";
+    const QList<Tag> noIso = withoutTag(typicalTags(), iso);
+    QTest::newRow("no ISO, maker notes read") << noIso << true << false << "";
+    QTest::newRow("no ISO, incomplete") << noIso << false << true << "50 2.8 Unknown 1/125";
+    const QList<Tag> exposureOnly{Tag::textTag("Exif.Image.Make", "Canon"),
+                                  Tag::textTag("Exif.Photo.ExposureTime", "1/125")};
+    QTest::newRow("exposure only, incomplete")
+        << exposureOnly << true << true << "Unknown Unknown Unknown 1/125";
+    const QList<Tag> focalOnly{Tag::textTag("Exif.Image.Make", "Canon"),
+                               Tag::textTag("Exif.Photo.FocalLength", "50/1")};
+    QTest::newRow("focal length only, incomplete")
+        << focalOnly << false << true << "50 Unknown Unknown Unknown";
+    QTest::newRow("none of the four, both on")
+        << QList<Tag>{Tag::textTag("Exif.Image.Make", "Canon")} << true << true << "";
+}
+
+void TestCountingOptions::valueRules()
+{
+    QFETCH(QList<Tag>, tags);
+    QFETCH(bool, makerNotes);
+    QFETCH(bool, incomplete);
+    QFETCH(QString, counted);
+    QTemporaryDir folder;
+    QVERIFY(writePicture(folder.filePath("p.jpg"), Format::Jpeg,
+                         tags << Tag::textTag("Exif.Photo.DateTimeOriginal", "2024:06:01 10:00")));
+    AnalysisRequest request;
+    request.makerNotes = makerNotes;
+    request.countIncomplete = incomplete;
+    const auto session = analyse(request, folder.path());
+    QVERIFY(session);
+    const AnalysisResult& result = session->result();
+    QCOMPARE(result.outcomes.counted, counted.isEmpty() ? 0 : 1);
+    QCOMPARE(result.outcomes.unusable, counted.isEmpty() ? 1 : 0);
+    QStringList values;
+    for (StatKind kind : {FocalLength, Aperture, Iso, ExposureTime}) {
+        const StatTable& table = result.table(kind);
+        if (table.rowCount() == 1)
+            values << table.row(0)->label;
+    }
+    QCOMPARE(values.join(' '), counted);
+    // A picture counted without all four values keeps what the other tables count.
+    QCOMPARE(rows(result.table(Year)), counted.isEmpty() ? QStringList() : QStringList{"2024|1"});
+}

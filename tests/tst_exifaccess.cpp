@@ -129,13 +129,27 @@ void TestExifAccess::lensAndYear_data()
     QTest::newRow("canon lens number alone")
         << QList<Tag>{t("Exif.CanonCs.LensType", "1")}
         << (EXIV2_TEST_VERSION(0, 28, 0) ? "Unknown" : "Canon EF 50mm f/1.8") << 0;
-    // The lens specification is an Exif tag, not a maker-note lens, though 0.28 offers it.
+    // The lens specification is an Exif tag, not a maker-note lens, though 0.28 offers it:
+    // it names the lens by its range.
     QTest::newRow("maker notes without a lens, lens specification")
         << QList<Tag>{t("Exif.CanonCs.Macro", "2"),
                       t("Exif.Photo.LensSpecification", "24/1 70/1 28/10 28/10")}
-        << "Unknown" << 0;
+        << "24-70mm f/2.8" << 0;
     QTest::newRow("maker-note lens as a number")
         << QList<Tag>{t("Exif.CanonCs.LensType", "65535")} << "Unknown" << 0;
+    // Where Exiv2 names no lens: Canon's own lens text, else the recorded range.
+    QTest::newRow("canon lens text")
+        << QList<Tag>{t("Exif.CanonCs.LensType", "65535"), t("Exif.CanonCs.Lens", "35 16 1"),
+                      t("Exif.Canon.LensModel", " EF16-35mm f/2.8L II USM ")}
+        << "EF16-35mm f/2.8L II USM" << 0;
+    QTest::newRow("canon range in units per mm")
+        << QList<Tag>{t("Exif.CanonCs.LensType", "65535"), t("Exif.CanonCs.Lens", "682 227 32")}
+        << "7.1-21.3mm" << 0;
+    // 0.27 names lens 1 though the picture was taken at 200 mm; 0.28 names none.
+    QTest::newRow("maker-note lens outside the focal length")
+        << QList<Tag>{t("Exif.Photo.FocalLength", "200/1"), t("Exif.CanonCs.LensType", "1"),
+                      t("Exif.CanonCs.Lens", "200 200 1")}
+        << "200mm" << 0;
 }
 
 void TestExifAccess::lensAndYear()

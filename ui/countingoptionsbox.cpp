@@ -42,6 +42,14 @@ CountingOptionsBox::CountingOptionsBox(QWidget* parent) : QGroupBox(tr("Counting
     chkPairsOnce = checkBox(this, "chkPairsOnce", tr("RAW+JPEG &pairs once"),
                             tr("Counts the files of one shot (same folder and name, another "
                                "extension: RAW, JPEG, HEIF) once, the RAW file where it counts"));
+    chkMakerNotes = checkBox(
+        this, "chkMakerNotes", tr("Read &maker notes"),
+        tr("Where the Exif tags give no focal length, f-number, ISO or exposure time, takes "
+           "the value the camera's maker notes give (some cameras keep their ISO only there)"));
+    chkCountIncomplete = checkBox(
+        this, "chkCountIncomplete", tr("Count &incomplete pictures"),
+        tr("Counts a picture with at least one of focal length, f-number, ISO and exposure "
+           "time; each value it lacks goes to its table's \"Unknown\" row"));
     const QString rangeHelp = tr("Counts only pictures taken within the dates (whole days); "
                                  "pictures without a date are left out while a date is set");
     chkTakenFrom = checkBox(this, "chkTakenFrom", tr("Taken &from"), rangeHelp);
@@ -60,7 +68,9 @@ CountingOptionsBox::CountingOptionsBox(QWidget* parent) : QGroupBox(tr("Counting
     grid->addWidget(dateTakenFrom, 0, 2);
     grid->addWidget(chkTakenUntil, 1, 1);
     grid->addWidget(dateTakenUntil, 1, 2);
-    grid->setColumnStretch(3, 1);
+    grid->addWidget(chkMakerNotes, 0, 3);
+    grid->addWidget(chkCountIncomplete, 1, 3);
+    grid->setColumnStretch(4, 1);
     grid->setVerticalSpacing(2);
     const QMargins margins = grid->contentsMargins();
     grid->setContentsMargins(margins.left(), 2, margins.right(), 2);
@@ -70,6 +80,8 @@ void CountingOptionsBox::applyTo(AnalysisRequest* request) const
 {
     request->estimate35mm = chkEstimate35mm->isChecked();
     request->pairsOnce = chkPairsOnce->isChecked();
+    request->makerNotes = chkMakerNotes->isChecked();
+    request->countIncomplete = chkCountIncomplete->isChecked();
     request->takenFrom = chkTakenFrom->isChecked() ? dateTakenFrom->date() : QDate();
     request->takenUntil = chkTakenUntil->isChecked() ? dateTakenUntil->date() : QDate();
 }

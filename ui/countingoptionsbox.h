@@ -9,7 +9,8 @@ class QDateEdit;
 struct AnalysisRequest;
 
 // The window's counting options: the 35 mm estimate for every camera, RAW+JPEG pairs
-// counted once and a date range, all off at start; a date field is enabled by its box.
+// counted once, a date range, values from the maker notes and incomplete pictures counted,
+// all off at start; a date field is enabled by its box.
 class CountingOptionsBox : public QGroupBox
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ public:
 private:
     QCheckBox* chkEstimate35mm;
     QCheckBox* chkPairsOnce;
+    QCheckBox* chkMakerNotes;
+    QCheckBox* chkCountIncomplete;
     QCheckBox* chkTakenFrom;
     QCheckBox* chkTakenUntil;
     QDateEdit* dateTakenFrom;

@@ -41,6 +41,9 @@ public:
     void addKeyed(qint64 key, const QString& label);
     // Counts a text value; rows differ by exact, case-sensitive text.
     void addText(const QString& text);
+    // Counts a value that is not known in the row "Unknown", whose key 0 sorts it before
+    // every value (a number row of key 0 stays a row of its own).
+    void addUnknown();
 
     // Makes the table remember which row each value went to (off after clear()).
     void trackValues() { tracking = true; }

@@ -25,6 +25,42 @@ PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter
     return reading.outcome;
 }
 
+PictureOutcome applyValueRules(PictureOutcome outcome, const ValueRules& rules,
+                               PictureValues* values)
+{
+    if (outcome != PictureOutcome::Counted && outcome != PictureOutcome::Unusable)
+        return outcome;
+    PictureValues& v = *values;
+    const MakerNoteValues& m = v.makerNotes;
+    if (rules.makerNotes) {
+        if (!hasFocalLength(v.focalLength) && hasFocalLength(m.focalLength)) {
+            v.focalLength = m.focalLength;
+            if (v.focal35From != Focal35From::Tag) {
+                v.focalLength35mm = m.focalLength35mm;
+                v.focal35From =
+                    m.focalLength35mm > 0.0f ? Focal35From::CropFactor : Focal35From::None;
+                v.focalPlane35mm = m.focalPlane35mm;
+            }
+        }
+        if (!hasAperture(v.aperture))
+            v.aperture = m.aperture;
+        if (!hasIso(v.iso))
+            v.iso = m.iso;
+        if (!hasExposureTime(v.exposureTime))
+            v.exposureTime = m.exposureTime;
+    }
+    // Only the values it counts with: maker-note ones count with that option alone.
+    const bool anyValue = hasFocalLength(v.focalLength) || hasAperture(v.aperture) ||
+                          hasIso(v.iso) || hasExposureTime(v.exposureTime);
+    if (isUsable(v) || (rules.countIncomplete && anyValue))
+        return PictureOutcome::Counted;
+    // Read in case an option counts the picture; without one it has none of them.
+    v.lens.clear();
+    v.dateText.clear();
+    v.focalPlane35mm = 0.0f;
+    return PictureOutcome::Unusable;
+}
+
 PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters,
                            PictureValues* values)
 {
@@ -58,16 +94,26 @@ QString cameraText(const QString& make, const QString& model)
 
 void addToTables(const PictureValues& v, const TableSet& tables)
 {
+    const auto addOrUnknown = [](StatTable* t, bool known, float value) {
+        if (known)
+            t->addNumber(value);
+        else
+            t->addUnknown();
+    };
     if (StatTable* t = tables[FocalLength])
-        t->addNumber(v.focalLength);
+        addOrUnknown(t, hasFocalLength(v.focalLength), v.focalLength);
     if (StatTable* t = tables[FocalLength35mm])
         t->addNumber(v.focalLength35mm);
     if (StatTable* t = tables[Aperture])
-        t->addNumber(v.aperture);
+        addOrUnknown(t, hasAperture(v.aperture), v.aperture);
     if (StatTable* t = tables[Iso])
-        t->addNumber(v.iso);
-    if (StatTable* t = tables[ExposureTime])
-        t->addExposureTime(v.exposureTime);
+        addOrUnknown(t, hasIso(v.iso), v.iso);
+    if (StatTable* t = tables[ExposureTime]) {
+        if (hasExposureTime(v.exposureTime))
+            t->addExposureTime(v.exposureTime);
+        else
+            t->addUnknown();
+    }
     if (StatTable* t = tables[Camera])
         t->addText(cameraText(v.make, v.model));
     if (StatTable* t = tables[Lens])

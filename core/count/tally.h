@@ -21,7 +21,7 @@ class StatTable;
 using TableSet = std::array<StatTable*, StatKindCount>;
 
 // Asks the filters in order about a reading: Filtered with only the make, the model and
-// the opening messages, or the reading's own outcome and values.
+// the opening messages, or the reading's own outcome and values (before applyValueRules).
 PictureOutcome judgeReading(const PictureReading& reading, const QVector<IFilter*>& filters,
                             PictureValues* values);
 
@@ -33,7 +33,21 @@ PictureOutcome analyseFile(const QString& path, const QVector<IFilter*>& filters
 PictureOutcome analyseBuffer(const unsigned char* data, std::size_t size,
                              const QVector<IFilter*>& filters, PictureValues* values);
 
-// Adds a counted picture's values to every table of the set, kinds in ascending order.
+// The counting options that decide which values a picture counts with.
+struct ValueRules
+{
+    bool makerNotes = false;      // take the maker notes' values where the Exif tags give none
+    bool countIncomplete = false; // count a picture with at least one of the four values
+};
+
+// Gives a judged picture the values and the outcome the rules count it with: an Unusable
+// or Counted picture may gain maker-note values and become Counted; one that ends
+// Unusable keeps no lens, date or focal-plane estimate. Other outcomes pass unchanged.
+PictureOutcome applyValueRules(PictureOutcome outcome, const ValueRules& rules,
+                               PictureValues* values);
+
+// Adds a counted picture's values to every table of the set, kinds in ascending order; a
+// value it lacks goes to the table's "Unknown" row.
 void addToTables(const PictureValues& values, const TableSet& tables);
 
 // The year of a date text "YYYY:MM:DD ...": its first four characters as a year from

@@ -8,6 +8,7 @@
 
 #include "core/read/picturefile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -458,6 +459,46 @@ float readNumberIfPresent(Exiv2::ExifData& data, const char* key)
     if (!found.datum || found.datum->size() == 0)
         return 0.0f;
     return readTag(0.0f, [&] { return saneNumber(found.datum->toFloat(0)); });
+}
+
+QString easyAccessPrint(Exiv2::ExifData& data, EasyValue value)
+{
+    try {
+        Exiv2::ExifData::const_iterator found = data.end();
+        switch (value) {
+        case EasyValue::FocalLength:
+            found = Exiv2::focalLength(data);
+            break;
+        case EasyValue::FNumber:
+            found = Exiv2::fNumber(data);
+            break;
+        case EasyValue::IsoSpeed:
+            found = Exiv2::isoSpeed(data);
+            break;
+        case EasyValue::ExposureTime:
+            found = Exiv2::exposureTime(data);
+            break;
+        }
+        if (found == data.end())
+            return QString();
+        const std::string printed = found->print(&data);
+        return decodeText(printed.data(), printed.size());
+    } catch (...) {
+        return QString(); // a value Exiv2 cannot print is one it does not have
+    }
+}
+
+int readNumbers(Exiv2::ExifData& data, const char* key, float* numbers, int count)
+{
+    const Found found = find(data, key);
+    if (!found.datum)
+        return 0;
+    return readTag(0, [&] {
+        const int available = int(std::min<std::size_t>(found.datum->count(), std::size_t(count)));
+        for (int i = 0; i < available; ++i)
+            numbers[i] = saneNumber(found.datum->toFloat(i));
+        return available;
+    });
 }
 
 QString libraryVersion()

@@ -96,6 +96,23 @@ float readNumberIfPresent(Exiv2::ExifData& data, const char* key);
 // "" when it finds none or the print fails.
 QString makerNoteLens(Exiv2::ExifData& data);
 
+// The values Exiv2's easy-access functions look for in the maker notes too.
+enum class EasyValue
+{
+    FocalLength,
+    FNumber,
+    IsoSpeed,
+    ExposureTime,
+};
+
+// The printed text of the datum Exiv2's easy-access function finds for the value
+// ("F5.6", "1/60 s"), untrimmed; "" when it finds none or the print fails.
+QString easyAccessPrint(Exiv2::ExifData& data, EasyValue value);
+
+// Reads up to count components of the tag as floats (each made sane as by saneNumber)
+// into numbers; how many were read, 0 when the tag is absent or unreadable.
+int readNumbers(Exiv2::ExifData& data, const char* key, float* numbers, int count);
+
 // The version of the Exiv2 library in use, as it names itself ("0.27.6").
 QString libraryVersion();
 

@@ -4,6 +4,7 @@
 #include "core/base/fsname.h"
 #include "core/read/cropfactor.h"
 #include "core/read/exifaccess.h"
+#include "core/read/lensname.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -45,6 +46,70 @@ bool canOpen(const QString& path)
     return true;
 }
 
+// The value the maker notes give through Exiv2's easy-access function, read from its
+// printed text: the raw number of a maker-note tag is often a code (Canon's ISO 160 is
+// ISO 100).
+float makerNoteNumber(Exiv2::ExifData& data, exif::EasyValue value)
+{
+    return exif::saneNumber(printedNumber(exif::easyAccessPrint(data, value)));
+}
+
+// Fills the maker-note values of those the Exif tags give none usable of.
+void readMakerNoteValues(Exiv2::ExifData& data, PictureValues* v)
+{
+    MakerNoteValues& m = v->makerNotes;
+    if (!hasFocalLength(v->focalLength))
+        m.focalLength = makerNoteNumber(data, exif::EasyValue::FocalLength);
+    if (!hasAperture(v->aperture))
+        m.aperture = makerNoteNumber(data, exif::EasyValue::FNumber);
+    if (!hasIso(v->iso))
+        m.iso = makerNoteNumber(data, exif::EasyValue::IsoSpeed);
+    if (!hasExposureTime(v->exposureTime)) {
+        m.exposureTime = makerNoteNumber(data, exif::EasyValue::ExposureTime);
+        if (m.exposureTime < kShortestExposure)
+            m.exposureTime = 0.0f;
+    }
+}
+
+// The lens's focal range and f-numbers as recorded in the first tag that holds a valid
+// range, as lensRangeLabel writes them; "" when none does.
+QString recordedLensRange(Exiv2::ExifData& data)
+{
+    // Shortest and longest focal length, then the widest f-number at each.
+    for (const char* key :
+         {"Exif.Photo.LensSpecification", "Exif.Image.LensInfo", "Exif.Nikon3.Lens"}) {
+        float n[4] = {0, 0, 0, 0};
+        if (exif::readNumbers(data, key, n, 4) >= 2) {
+            const QString label =
+                lensRangeLabel(double(n[0]), double(n[1]), double(n[2]), double(n[3]));
+            if (!label.isEmpty())
+                return label;
+        }
+    }
+    // Canon: longest, shortest, and the units per millimetre they are given in.
+    float c[3] = {0, 0, 0};
+    if (exif::readNumbers(data, "Exif.CanonCs.Lens", c, 3) == 3 && c[2] > 0)
+        return lensRangeLabel(double(c[1]) / double(c[2]), double(c[0]) / double(c[2]), 0, 0);
+    return QString();
+}
+
+// The Lens table's text for a picture taken at focalLength (0: unknown).
+QString readLens(Exiv2::ExifData& data, float focalLength)
+{
+    QString lensModel;
+    exif::readText(data, "Exif.Photo.LensModel", &lensModel);
+    lensModel = lensModel.trimmed();
+    if (!lensModel.isEmpty())
+        return lensModel;
+    // The further sources only where the one before says nothing.
+    const QString named = lensText(QString(), exif::makerNoteLens(data), focalLength);
+    if (named != QLatin1String("Unknown"))
+        return named;
+    QString canonLens;
+    exif::readText(data, "Exif.Canon.LensModel", &canonLens);
+    return lensText(QString(), QString(), 0, canonLens, recordedLensRange(data));
+}
+
 // Reads everything from the Exif data; openingMessages counts what messages held after
 // the make and model were read.
 PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages)
@@ -72,13 +137,24 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
         v.focalLength35mm = 0.0f;
         v.focal35From = Focal35From::None;
     }
-    if (isUsable(v)) {
-        QString lensModel;
-        exif::readText(data, "Exif.Photo.LensModel", &lensModel);
-        lensModel = lensModel.trimmed();
-        // The maker notes only where the standard tag says nothing.
-        v.lens = lensText(lensModel, lensModel.isEmpty() ? exif::makerNoteLens(data) : QString());
-        if (v.focalLength35mm == 0.0f) {
+    readMakerNoteValues(data, &v);
+    if (hasAnyValue(v)) {
+        // What a picture that may be counted needs; the counting options decide later
+        // whether one without all four values is.
+        MakerNoteValues& m = v.makerNotes;
+        const bool fromMakerNotes = !hasFocalLength(v.focalLength);
+        const float focal = fromMakerNotes ? m.focalLength : v.focalLength;
+        v.lens = readLens(data, focal);
+        if (fromMakerNotes && hasFocalLength(m.focalLength) && v.focal35From != Focal35From::Tag) {
+            m.focalLength35mm = cropFactor(v.make, v.model) * m.focalLength;
+            if (double(m.focalLength35mm) < 0.1)
+                m.focalLength35mm = 0.0f;
+        }
+        const bool planeForTag = !fromMakerNotes && v.focalLength35mm == 0.0f;
+        const bool planeForMakerNotes = hasFocalLength(focal) && fromMakerNotes &&
+                                        v.focal35From != Focal35From::Tag &&
+                                        m.focalLength35mm == 0.0f;
+        if (planeForTag || planeForMakerNotes) {
             FocalPlane plane;
             plane.xResolution = exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneXResolution");
             if (plane.xResolution > 0) {
@@ -92,7 +168,7 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
                     plane.width = exif::readNumberIfPresent(data, "Exif.Image.ImageWidth");
                     plane.height = exif::readNumberIfPresent(data, "Exif.Image.ImageLength");
                 }
-                v.focalPlane35mm = focalPlane35mm(v.focalLength, plane);
+                (planeForTag ? v.focalPlane35mm : m.focalPlane35mm) = focalPlane35mm(focal, plane);
             }
         }
         for (const char* key : {"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
@@ -223,16 +299,31 @@ bool isUsable(const PictureValues& v)
            v.exposureTime > 0.0f;
 }
 
-QString lensText(const QString& lensModel, const QString& makerNoteLens)
+bool hasAnyValue(const PictureValues& v)
+{
+    const MakerNoteValues& m = v.makerNotes;
+    return hasFocalLength(v.focalLength) || hasAperture(v.aperture) || hasIso(v.iso) ||
+           hasExposureTime(v.exposureTime) || hasFocalLength(m.focalLength) ||
+           hasAperture(m.aperture) || hasIso(m.iso) || hasExposureTime(m.exposureTime);
+}
+
+QString lensText(const QString& lensModel, const QString& makerNoteLens, float focalLength,
+                 const QString& canonLensModel, const QString& rangeLabel)
 {
     const QString model = lensModel.trimmed();
     if (!model.isEmpty())
         return model;
     static const QRegularExpression number(QStringLiteral("^\\(?[-+]?\\d+(\\.\\d+)?\\)?$"));
     const QString noted = makerNoteLens.trimmed();
-    if (noted.isEmpty() || noted == QLatin1String("n/a") ||
-        noted.compare(QLatin1String("Unknown"), Qt::CaseInsensitive) == 0 ||
-        number.match(noted).hasMatch())
-        return QStringLiteral("Unknown");
-    return noted;
+    if (!(noted.isEmpty() || noted == QLatin1String("n/a") ||
+          noted.compare(QLatin1String("Unknown"), Qt::CaseInsensitive) == 0 ||
+          number.match(noted).hasMatch()) &&
+        lensFitsFocalLength(noted, focalLength))
+        return noted;
+    const QString canon = canonLensModel.trimmed();
+    if (!canon.isEmpty())
+        return canon;
+    if (!rangeLabel.isEmpty())
+        return rangeLabel;
+    return QStringLiteral("Unknown");
 }

@@ -24,6 +24,19 @@ enum class Focal35From : quint8
     FocalPlane, // the focal-plane estimate, counted with the "35 mm for every camera" option
 };
 
+// The four values as the maker notes give them through Exiv2's easy-access functions,
+// read only where the Exif tag gives none usable (0 elsewhere), with the 35 mm estimates
+// of that focal length where the picture has no 35 mm tag: what "maker notes" counts.
+struct MakerNoteValues
+{
+    float focalLength = 0;
+    float aperture = 0;
+    float iso = 0;
+    float exposureTime = 0;
+    float focalLength35mm = 0; // the crop-factor estimate of that focal length, or 0
+    float focalPlane35mm = 0;  // where that is 0: the focal-plane estimate, or 0
+};
+
 struct PictureValues
 {
     QString make;
@@ -40,6 +53,7 @@ struct PictureValues
                              // first few (see keepFirstMessages)
     int messagesLeftOut = 0; // how many more it said
     Focal35From focal35From = Focal35From::None; // of focalLength35mm
+    MakerNoteValues makerNotes;
 };
 
 enum class PictureOutcome
@@ -96,9 +110,32 @@ PictureReading readFileWhole(const QString& path);
 // True when the values carry focal length > 0.1, f-number > 0.1, ISO > 0 and exposure > 0.
 bool isUsable(const PictureValues& values);
 
-// The Lens table's text: the trimmed LensModel tag if any, else the maker-note lens
-// unless it says nothing ("", "n/a", "Unknown", a number alone or in parentheses),
-// else "Unknown".
-QString lensText(const QString& lensModel, const QString& makerNoteLens);
+// Each true when the value is usable as isUsable requires it.
+inline bool hasFocalLength(float value)
+{
+    return double(value) > 0.1;
+}
+inline bool hasAperture(float value)
+{
+    return double(value) > 0.1;
+}
+inline bool hasIso(float value)
+{
+    return value > 0.0f;
+}
+inline bool hasExposureTime(float value)
+{
+    return value > 0.0f;
+}
+
+// True when at least one of the four values is usable.
+bool hasAnyValue(const PictureValues& values);
+
+// The Lens table's text: the trimmed LensModel tag if any; else the maker-note lens unless
+// it says nothing ("", "n/a", "Unknown", a number alone or in parentheses) or states a
+// focal range focalLength lies outside of; else Canon's lens text, trimmed; else the
+// recorded range label; else "Unknown".
+QString lensText(const QString& lensModel, const QString& makerNoteLens, float focalLength = 0,
+                 const QString& canonLensModel = QString(), const QString& rangeLabel = QString());
 
 #endif

@@ -25,10 +25,12 @@ struct AnalysisRequest
     int jobs = 0; // reading threads; 0: one per core, at most 8
 
     // Counting options, all off by default.
-    bool estimate35mm = false; // estimate the 35 mm focal length for every camera
-    bool pairsOnce = false;    // count a shot saved as RAW and JPEG (or HEIF) once
-    QDate takenFrom;           // first day counted; null: open
-    QDate takenUntil;          // last day counted; null: open
+    bool estimate35mm = false;    // estimate the 35 mm focal length for every camera
+    bool pairsOnce = false;       // count a shot saved as RAW and JPEG (or HEIF) once
+    QDate takenFrom;              // first day counted; null: open
+    QDate takenUntil;             // last day counted; null: open
+    bool makerNotes = false;      // values the Exif tags lack from the maker notes
+    bool countIncomplete = false; // count pictures with at least one of the four values
 
     // The reading cache's database file; "" reads every file and leaves the cache alone.
     QString cacheFile;

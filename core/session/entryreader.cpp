@@ -37,6 +37,8 @@ void EntryReader::configure(const AnalysisRequest& request, AnalysisResult* targ
         addFilter(modelFilter.get());
     }
     estimate35mm = request.estimate35mm;
+    valueRules.makerNotes = request.makerNotes;
+    valueRules.countIncomplete = request.countIncomplete;
     pairsOnce = request.pairsOnce;
     dateRange = request.hasDateRange();
     takenFrom = request.takenFrom;
@@ -181,15 +183,23 @@ bool EntryReader::runFiles(ReadingCache* cache, const std::function<bool()>& sto
             qCDebug(lcReader, "\"%s\" ", qUtf8Printable(path));
             const PictureValues* values = &read;
             PictureValues adjusted;
-            if (outcome == PictureOutcome::Counted && estimate35mm &&
-                read.focalLength35mm == 0.0f && read.focalPlane35mm > 0.0f) {
+            // A picture counted by default has all four values: the rules change only the
+            // others.
+            if (outcome == PictureOutcome::Unusable) {
                 adjusted = read;
-                adjusted.focalLength35mm = read.focalPlane35mm;
+                outcome = applyValueRules(outcome, valueRules, &adjusted);
+                values = &adjusted;
+            }
+            if (outcome == PictureOutcome::Counted && estimate35mm &&
+                values->focalLength35mm == 0.0f && values->focalPlane35mm > 0.0f) {
+                if (values != &adjusted)
+                    adjusted = read;
+                adjusted.focalLength35mm = adjusted.focalPlane35mm;
                 adjusted.focal35From = Focal35From::FocalPlane;
                 values = &adjusted;
             }
             if (outcome == PictureOutcome::Counted && dateRange &&
-                !withinDates(takenOn(read.dateText), takenFrom, takenUntil))
+                !withinDates(takenOn(values->dateText), takenFrom, takenUntil))
                 outcome = PictureOutcome::OutsideDates;
             const int shot = pairsOnce ? shots[size_t(at)] : -1;
             if (shot < 0 || (filesLeft[size_t(shot)] == 1 && !waiting.contains(shot))) {

@@ -85,6 +85,7 @@ private:
     bool keepingPictures = false;
     bool keepingFileRecords = false;
     bool estimate35mm = false;
+    ValueRules valueRules;
     bool pairsOnce = false;
     bool dateRange = false;
     QDate takenFrom;
