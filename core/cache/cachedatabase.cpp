@@ -20,10 +20,10 @@ namespace cachedb {
 namespace {
 
 // The layout of the database. A newer one is set aside, an older one emptied.
-constexpr int kSchema = 3;
+constexpr int kSchema = 4;
 // What is read from a file and how. Raise it whenever readFile() reads something else or
 // reads it differently: every entry written under another value is dropped.
-constexpr int kReadingRules = 2;
+constexpr int kReadingRules = 3;
 // How long a program waits for another one's write before it gives up.
 constexpr int kBusyMs = 10000;
 

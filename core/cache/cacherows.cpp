@@ -11,7 +11,8 @@ namespace {
 
 const char kColumns[] =
     "name, size, mtime, inode, mode, outcome, make, model, focal, focal35, "
-    "plane35, aperture, iso, exposure, lens, date, messages, opening, more, focal35from";
+    "plane35, aperture, iso, exposure, lens, date, messages, opening, more, focal35from, "
+    "mnfocal, mnaperture, mniso, mnexposure, mnfocal35, mnplane35";
 
 // The messages as UTF-8, each ended by a NUL (which no library message holds); null
 // for none, so that a file without messages costs no bytes.
@@ -58,7 +59,8 @@ const char kCreateFiles[] =
     " mode INTEGER NOT NULL, outcome INTEGER NOT NULL, make TEXT, model TEXT,"
     " focal REAL, focal35 REAL, plane35 REAL, aperture REAL, iso REAL,"
     " exposure REAL, lens TEXT, date TEXT, messages BLOB, opening INTEGER, more INTEGER,"
-    " focal35from INTEGER,"
+    " focal35from INTEGER, mnfocal REAL, mnaperture REAL, mniso REAL, mnexposure REAL,"
+    " mnfocal35 REAL, mnplane35 REAL,"
     " PRIMARY KEY (folder, name)) WITHOUT ROWID";
 
 QByteArray lookUpSql(int names)
@@ -74,7 +76,7 @@ QByteArray insertSql()
 {
     QByteArray sql =
         QByteArray("INSERT OR REPLACE INTO files (folder, ") + kColumns + ") VALUES (?1";
-    for (int i = 2; i <= 21; ++i)
+    for (int i = 2; i <= 27; ++i)
         sql += ", ?" + QByteArray::number(i);
     return sql + ")";
 }
@@ -107,6 +109,14 @@ void bindEntry(sqlite::Statement& s, qint64 folder, const QString& name, const F
     s.bind(19, qint64(r.openingMessages));
     s.bind(20, qint64(v.messagesLeftOut));
     s.bind(21, qint64(v.focal35From));
+    // What the maker notes hold, for the option that reads them.
+    const MakerNoteValues& m = v.makerNotes;
+    s.bind(22, double(m.focalLength));
+    s.bind(23, double(m.aperture));
+    s.bind(24, double(m.iso));
+    s.bind(25, double(m.exposureTime));
+    s.bind(26, double(m.focalLength35mm));
+    s.bind(27, double(m.focalPlane35mm));
 }
 
 bool sameStamp(const sqlite::Statement& row, const FileStamp& stamp)
@@ -137,6 +147,13 @@ PictureReading reading(const sqlite::Statement& row, SharedTexts* shared)
     r.openingMessages = int(row.int64(17));
     v.messagesLeftOut = int(row.int64(18));
     v.focal35From = Focal35From(row.int64(19));
+    MakerNoteValues& m = v.makerNotes;
+    m.focalLength = float(row.real(20));
+    m.aperture = float(row.real(21));
+    m.iso = float(row.real(22));
+    m.exposureTime = float(row.real(23));
+    m.focalLength35mm = float(row.real(24));
+    m.focalPlane35mm = float(row.real(25));
     return r;
 }
 
