@@ -3,6 +3,7 @@
 
 #include "core/read/cropfactor.h"
 #include "core/read/exifaccess.h"
+#include "core/read/tagsource.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -15,27 +16,47 @@ namespace {
 // Exposure times below a nanosecond are no camera's: treat them as absent.
 constexpr float kShortestExposure = 1e-9f;
 
-// Reads everything from the Exif data; openingMessages counts what messages held after
+// The tags of Exiv2's Exif data.
+class ExifDataSource : public TagSource
+{
+public:
+    explicit ExifDataSource(Exiv2::ExifData& data) : data(data) {}
+    bool readText(const char* key, QString* text) override
+    {
+        return exif::readText(data, key, text);
+    }
+    float readNumber(const char* key) override { return exif::readNumber(data, key); }
+    float readNumberIfPresent(const char* key) override
+    {
+        return exif::readNumberIfPresent(data, key);
+    }
+    QString makerNoteLens() override { return exif::makerNoteLens(data); }
+
+private:
+    Exiv2::ExifData& data;
+};
+
+// Reads everything from the tags; openingMessages counts what messages held after
 // the make and model were read.
-PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages)
+PictureReading readExifCounting(TagSource& data, const QStringList* messages)
 {
     PictureReading reading;
     PictureValues& v = reading.values;
     // Make and model belong to this picture alone: a tag that cannot be read is empty.
-    reading.makeRead = exif::readText(data, "Exif.Image.Make", &reading.makeTag);
-    reading.modelRead = exif::readText(data, "Exif.Image.Model", &reading.modelTag);
+    reading.makeRead = data.readText("Exif.Image.Make", &reading.makeTag);
+    reading.modelRead = data.readText("Exif.Image.Model", &reading.modelTag);
     nameCamera(&reading);
     reading.openingMessages = messages ? int(messages->size()) : 0;
-    v.focalLength = exif::readNumber(data, "Exif.Photo.FocalLength");
-    v.focalLength35mm = exif::readNumberIfPresent(data, "Exif.Photo.FocalLengthIn35mmFilm");
+    v.focalLength = data.readNumber("Exif.Photo.FocalLength");
+    v.focalLength35mm = data.readNumberIfPresent("Exif.Photo.FocalLengthIn35mmFilm");
     v.focal35From = Focal35From::Tag;
     if (v.focalLength35mm < 1.0f) {
         v.focalLength35mm = cropFactor(v.make, v.model) * v.focalLength;
         v.focal35From = Focal35From::CropFactor;
     }
-    v.aperture = exif::readNumber(data, "Exif.Photo.FNumber");
-    v.iso = exif::readNumber(data, "Exif.Photo.ISOSpeedRatings");
-    v.exposureTime = exif::readNumber(data, "Exif.Photo.ExposureTime");
+    v.aperture = data.readNumber("Exif.Photo.FNumber");
+    v.iso = data.readNumber("Exif.Photo.ISOSpeedRatings");
+    v.exposureTime = data.readNumber("Exif.Photo.ExposureTime");
     if (v.exposureTime < kShortestExposure)
         v.exposureTime = 0.0f;
     if (double(v.focalLength35mm) < 0.1) {
@@ -44,23 +65,21 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
     }
     if (isUsable(v)) {
         QString lensModel;
-        exif::readText(data, "Exif.Photo.LensModel", &lensModel);
+        data.readText("Exif.Photo.LensModel", &lensModel);
         lensModel = lensModel.trimmed();
         // The maker notes only where the standard tag says nothing.
-        v.lens = lensText(lensModel, lensModel.isEmpty() ? exif::makerNoteLens(data) : QString());
+        v.lens = lensText(lensModel, lensModel.isEmpty() ? data.makerNoteLens() : QString());
         if (v.focalLength35mm == 0.0f) {
             FocalPlane plane;
-            plane.xResolution = exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneXResolution");
+            plane.xResolution = data.readNumberIfPresent("Exif.Photo.FocalPlaneXResolution");
             if (plane.xResolution > 0) {
-                plane.yResolution =
-                    exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneYResolution");
-                plane.unit =
-                    int(exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneResolutionUnit"));
-                plane.width = exif::readNumberIfPresent(data, "Exif.Photo.PixelXDimension");
-                plane.height = exif::readNumberIfPresent(data, "Exif.Photo.PixelYDimension");
+                plane.yResolution = data.readNumberIfPresent("Exif.Photo.FocalPlaneYResolution");
+                plane.unit = int(data.readNumberIfPresent("Exif.Photo.FocalPlaneResolutionUnit"));
+                plane.width = data.readNumberIfPresent("Exif.Photo.PixelXDimension");
+                plane.height = data.readNumberIfPresent("Exif.Photo.PixelYDimension");
                 if (!(plane.width > 0 && plane.height > 0)) {
-                    plane.width = exif::readNumberIfPresent(data, "Exif.Image.ImageWidth");
-                    plane.height = exif::readNumberIfPresent(data, "Exif.Image.ImageLength");
+                    plane.width = data.readNumberIfPresent("Exif.Image.ImageWidth");
+                    plane.height = data.readNumberIfPresent("Exif.Image.ImageLength");
                 }
                 v.focalPlane35mm = focalPlane35mm(v.focalLength, plane);
             }
@@ -68,7 +87,7 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
         for (const char* key : {"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
                                 "Exif.Image.DateTime"}) {
             QString date;
-            if (exif::readText(data, key, &date) && !date.trimmed().isEmpty()) {
+            if (data.readText(key, &date) && !date.trimmed().isEmpty()) {
                 v.dateText = date.trimmed();
                 break;
             }
@@ -85,7 +104,8 @@ PictureReading readImage(Exiv2::Image* image, const QStringList* messages)
     PictureReading reading;
     if (image) {
         try {
-            reading = readExifCounting(exif::exifData(*image), messages);
+            ExifDataSource tags(exif::exifData(*image));
+            reading = readExifCounting(tags, messages);
         } catch (...) {
             // Anything outside the per-tag guards (allocation failure, a library fault):
             // the file still counts as processed, and adds nothing.
@@ -109,10 +129,16 @@ void nameCamera(PictureReading* reading)
 PictureReading readExif(Exiv2::ExifData& data)
 {
     try {
-        return readExifCounting(data, nullptr);
+        ExifDataSource tags(data);
+        return readExifCounting(tags, nullptr);
     } catch (...) {
         return PictureReading();
     }
+}
+
+PictureReading readTags(TagSource& tags)
+{
+    return readExifCounting(tags, nullptr);
 }
 
 PictureReading readBuffer(const unsigned char* data, std::size_t size)

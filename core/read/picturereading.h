@@ -14,6 +14,7 @@
 namespace Exiv2 {
 class ExifData;
 }
+class TagSource;
 
 // Where a picture's 35 mm focal length came from.
 enum class Focal35From : quint8
@@ -71,6 +72,10 @@ void nameCamera(PictureReading* reading);
 
 // Reads everything the analysis needs from a picture's Exif data; never throws.
 PictureReading readExif(Exiv2::ExifData& data);
+
+// Reads everything the analysis needs from any tag source by the same rules as readExif,
+// without messages; passes on what the source throws.
+PictureReading readTags(TagSource& tags);
 
 // Opens the file and reads it, collecting the library's messages; never throws.
 PictureReading readFile(const QString& path);
