@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/read/picturereading.h"
 
+#include "core/base/fsname.h"
 #include "core/read/cropfactor.h"
 #include "core/read/exifaccess.h"
+#include "core/read/fastreader.h"
 #include "core/read/tagsource.h"
 
 #include <exiv2/exiv2.hpp>
@@ -170,6 +172,9 @@ template <typename Open> PictureReading readOpened(Open open)
 
 PictureReading readFile(const QString& path)
 {
+    PictureReading fast;
+    if (fastread::enabled() && fastread::readFile(fsname::encode(path), &fast))
+        return fast;
     return readOpened([&path] { return exif::openFile(path); });
 }
 
