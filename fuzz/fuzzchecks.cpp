@@ -10,6 +10,7 @@
 #include "core/read/bmffprefix.h"
 #include "core/read/exifaccess.h"
 #include "core/read/exiv2compat.h"
+#include "core/read/fastreader.h"
 #include "core/session/analysisresult.h"
 #include "export/csvexporter.h"
 #include "export/htmlexporter.h"
@@ -253,11 +254,39 @@ QString checkPrefix(const std::uint8_t* data, std::size_t size)
     return QString();
 }
 
+// Where the fast reader takes the bytes, it reads what the Exiv2 path reads from them,
+// the library's messages aside.
+QString checkFastReader(const std::uint8_t* data, std::size_t size)
+{
+    PictureReading fast;
+    if (!fastread::readBuffer(data, size, &fast))
+        return QString();
+    const PictureReading slow = readBuffer(data, size);
+    const PictureValues& a = fast.values;
+    const PictureValues& b = slow.values;
+    if (fast.outcome != slow.outcome || fast.makeRead != slow.makeRead ||
+        fast.modelRead != slow.modelRead || fast.makeTag != slow.makeTag ||
+        fast.modelTag != slow.modelTag || !sameValues(a, b) ||
+        a.focalPlane35mm != b.focalPlane35mm || a.lens != b.lens || a.dateText != b.dateText ||
+        a.focal35From != b.focal35From)
+        return QStringLiteral("the fast reader reads otherwise than Exiv2: outcome %1/%2, "
+                              "make '%3'/'%4', focal %5/%6, lens '%7'/'%8', date '%9'/'%10'")
+            .arg(int(fast.outcome))
+            .arg(int(slow.outcome))
+            .arg(fast.makeTag, slow.makeTag)
+            .arg(double(a.focalLength))
+            .arg(double(b.focalLength))
+            .arg(a.lens, b.lens, a.dateText, b.dateText);
+    return QString();
+}
+
 } // namespace
 
 QString checkPicture(const std::uint8_t* data, std::size_t size)
 {
     if (const QString problem = checkPrefix(data, size); !problem.isEmpty())
+        return problem;
+    if (const QString problem = checkFastReader(data, size); !problem.isEmpty())
         return problem;
 
     PictureValues values;

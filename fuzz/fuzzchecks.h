@@ -15,8 +15,9 @@ namespace fuzzchecks {
 
 // Analyses the bytes as a picture (with and without filters), fills a table set,
 // finishes, sorts and exports it in every format, and checks that Exiv2 reads the same
-// from the box walker's prefix of an ISO base media file as from the whole; "" when
-// every result holds, else what went wrong.
+// from the box walker's prefix of an ISO base media file as from the whole, and that the
+// fast reader, where it takes the bytes, reads what the Exiv2 path reads; "" when every
+// result holds, else what went wrong.
 QString checkPicture(const std::uint8_t* data, std::size_t size);
 
 // Splits the bytes into make field, model field and a tag text, parses the fields

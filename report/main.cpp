@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // lenstally-report: the Lenstally analysis on the command line.
 
+#include "core/read/fastreader.h"
 #include "exitstatus.h"
 #include "interruption.h"
 #include "reportoptions.h"
@@ -39,6 +40,8 @@ int main(int argc, char* argv[])
     case ParseResult::Run:
         break;
     }
+    if (options.exiv2Only)
+        fastread::setEnabled(false); // before any reading starts
 
     ReportRun run(options, &out, &err, interruptionRequested);
     run.setShowProgress(!options.quiet && isatty(STDERR_FILENO));

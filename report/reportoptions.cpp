@@ -120,6 +120,10 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("Keep what is read from each file in the database FILE rather than in "
                        "the reading cache of the user's cache folder."),
         QStringLiteral("FILE"));
+    const QCommandLineOption exiv2Only(
+        QStringLiteral("exiv2-only"),
+        QStringLiteral("Read every picture with Exiv2 alone, not with the fast reader of common "
+                       "layouts (for diagnosis and comparison; the results are the same)."));
     parser.addOptions({jpeg,
                        tiff,
                        raw,
@@ -146,7 +150,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
                        takenFrom,
                        takenUntil,
                        noCache,
-                       cache});
+                       cache,
+                       exiv2Only});
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -257,6 +262,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         *text = usageError(QStringLiteral("--cache needs a file name."), parser);
         return ParseResult::Error;
     }
+    result.exiv2Only = parser.isSet(exiv2Only);
     result.analysis.cacheFile = parser.isSet(noCache) ? QString()
                                 : parser.isSet(cache) ? last(cache)
                                                       : ReadingCache::defaultPath();

@@ -19,7 +19,8 @@ struct ReportOptions
     QString filesFile; // one CSV row per file
     bool byValue = false;
     bool quiet = false;
-    bool verbose = false; // print the library's messages, each with its file's path
+    bool verbose = false;   // print the library's messages, each with its file's path
+    bool exiv2Only = false; // read every picture with Exiv2, never with the fast reader
 };
 
 // What the command line asks for.

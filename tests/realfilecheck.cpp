@@ -8,7 +8,9 @@
 // wrong command line or a folder with nothing Exiv2 reads. Each read runs in a child process with a
 // time limit, so that no file can hang the check.
 
+#include "core/base/fsname.h"
 #include "core/read/exifaccess.h"
+#include "core/read/fastreader.h"
 #include "core/read/picturereading.h"
 
 #include <QByteArray>
@@ -34,13 +36,17 @@ namespace {
 struct Reading
 {
     PictureReading picture;
-    QString metadata; // every Exif and XMP datum, as exif::metadataText gives them
+    QString metadata;  // every Exif and XMP datum, as exif::metadataText gives them
+    bool fast = false; // the fast reader took the file
 };
 
 Reading readPath(const QString& path, bool whole)
 {
     Reading reading;
     reading.picture = whole ? readFileWhole(path) : readFile(path);
+    PictureReading taken;
+    reading.fast =
+        !whole && fastread::enabled() && fastread::readFile(fsname::encode(path), &taken);
     exif::ImagePtr image = whole ? exif::openWholeFile(path) : exif::openFile(path);
     if (image)
         reading.metadata = exif::metadataText(*image);
@@ -53,9 +59,9 @@ QByteArray serialise(const Reading& reading)
     QDataStream out(&bytes, QIODevice::WriteOnly);
     const PictureReading& r = reading.picture;
     const PictureValues& v = r.values;
-    out << reading.metadata << int(r.outcome) << r.makeRead << r.modelRead << r.makeTag
-        << r.modelTag << v.make << v.model << v.focalLength << v.focalLength35mm << v.focalPlane35mm
-        << v.aperture << v.iso << v.exposureTime << v.lens << v.dateText;
+    out << reading.metadata << reading.fast << int(r.outcome) << r.makeRead << r.modelRead
+        << r.makeTag << r.modelTag << v.make << v.model << v.focalLength << v.focalLength35mm
+        << v.focalPlane35mm << v.aperture << v.iso << v.exposureTime << v.lens << v.dateText;
     const MakerNoteValues& m = v.makerNotes;
     out << m.focalLength << m.aperture << m.iso << m.exposureTime << m.focalLength35mm
         << m.focalPlane35mm;
@@ -69,9 +75,9 @@ Reading deserialise(const QByteArray& bytes)
     PictureValues& v = r.values;
     QDataStream in(bytes);
     int outcome = 0;
-    in >> reading.metadata >> outcome >> r.makeRead >> r.modelRead >> r.makeTag >> r.modelTag >>
-        v.make >> v.model >> v.focalLength >> v.focalLength35mm >> v.focalPlane35mm >> v.aperture >>
-        v.iso >> v.exposureTime >> v.lens >> v.dateText;
+    in >> reading.metadata >> reading.fast >> outcome >> r.makeRead >> r.modelRead >> r.makeTag >>
+        r.modelTag >> v.make >> v.model >> v.focalLength >> v.focalLength35mm >> v.focalPlane35mm >>
+        v.aperture >> v.iso >> v.exposureTime >> v.lens >> v.dateText;
     MakerNoteValues& m = v.makerNotes;
     in >> m.focalLength >> m.aperture >> m.iso >> m.exposureTime >> m.focalLength35mm >>
         m.focalPlane35mm;
@@ -292,6 +298,7 @@ int main(int argc, char** argv)
     int failed = 0;
     int allowedCount = 0;
     int readByExiv2 = 0;
+    int takenFast = 0;
     const int timeoutMs = timeoutSeconds * 1000;
     for (const QString& name : names) {
         const QString path = folder.filePath(name);
@@ -305,6 +312,8 @@ int main(int argc, char** argv)
                               : QStringLiteral(": note: Exiv2 crashed; taken as unreadable")));
         if (whole.reading.picture.outcome != PictureOutcome::Unreadable)
             ++readByExiv2;
+        if (ours.status == Status::Read && ours.reading.fast)
+            ++takenFast;
         const QStringList lines = differences(name, ours, whole);
         if (lines.isEmpty()) {
             ++passed;
@@ -319,12 +328,14 @@ int main(int argc, char** argv)
                 print(line);
         }
     }
-    print(QStringLiteral("%1 files (%2 read by Exiv2): %3 passed, %4 failed, %5 allowed")
+    print(QStringLiteral("%1 files (%2 read by Exiv2, %6 by the fast reader): %3 passed, %4 "
+                         "failed, %5 allowed")
               .arg(names.size())
               .arg(readByExiv2)
               .arg(passed)
               .arg(failed)
-              .arg(allowedCount));
+              .arg(allowedCount)
+              .arg(takenFast));
     if (readByExiv2 == 0) {
         std::fprintf(stderr, "Exiv2 read none of the files: nothing was compared\n");
         return 2;

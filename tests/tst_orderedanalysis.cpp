@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/count/ifilter.h"
 #include "core/count/stattable.h"
+#include "core/read/fastreader.h"
 #include "core/session/entryreader.h"
 #include "core/session/orderedanalysis.h"
 #include "export/htmlexporter.h"
@@ -9,6 +10,8 @@
 #include "slowfilter.h"
 #include "testpictures.h"
 #include "testsupport.h"
+
+#include <QScopeGuard>
 
 #include <QtTest>
 
@@ -247,6 +250,9 @@ void TestOrderedAnalysis::interruptionWaitsForNoWholeBatch()
 
 void TestOrderedAnalysis::messagesOfOtherFilesUnderThreads()
 {
+    // The library's messages are the subject: the fast reader would take these files.
+    fastread::setEnabled(false);
+    const auto restore = qScopeGuard([] { fastread::setEnabled(true); });
     // Damaged XMP packets among clean ones that each bring a namespace of their own: the
     // library's XMP parser shares its state between threads.
     QTemporaryDir xmpDir;

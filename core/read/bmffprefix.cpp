@@ -182,9 +182,10 @@ public:
         qint64 length = 0;
     };
     std::vector<Item> items;
-    qint64 reach = 0;         // the end of the furthest read
-    bool onlyTextPast = true; // reads past `end` are XMP text that ends before its byte
-    int maxVisits = 0;        // the most boxes visited below one top-level box
+    std::vector<TiffPlace> places; // where Exiv2 parses TIFF data, in its order
+    qint64 reach = 0;              // the end of the furthest read
+    bool onlyTextPast = true;      // reads past `end` are XMP text that ends before its byte
+    int maxVisits = 0;             // the most boxes visited below one top-level box
 
 private:
     bool enter(const Box& box, int depth)
@@ -202,8 +203,12 @@ private:
                 return false;
             for (quint32 id : {exifId, xmpId}) {
                 const auto found = locations.find(id);
-                if (found != locations.end())
+                if (found != locations.end()) {
                     items.push_back(found->second);
+                    if (id == exifId)
+                        places.push_back(
+                            {TiffPlace::ExifItem, found->second.offset, found->second.length});
+                }
             }
             locations.clear();
             return true;
@@ -238,8 +243,16 @@ private:
         case kCmt3:
         case kCmt4:
             // Read by the box's whole size from behind its header.
-            if (box.size > 8)
+            if (box.size > 8) {
                 read(payload + box.size - 8);
+                places.push_back({box.header != 8
+                                      ? TiffPlace::Other
+                                      : TiffPlace::Kind(TiffPlace::Cmt1 + int(box.type - kCmt1)),
+                                  payload, box.size - 8});
+            }
+            return true;
+        case kExif:
+            places.push_back({TiffPlace::Other, payload, length});
             return true;
         default:
             return true;
@@ -395,6 +408,12 @@ bool isVideo(const char* head, std::size_t size)
 
 bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
 {
+    return metadataPrefix(fileSize, readAt, prefix, nullptr);
+}
+
+bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix,
+                    std::vector<TiffPlace>* places)
+{
     if (fileSize < kSmallestFile)
         return false;
     std::vector<TopBox> top;
@@ -459,6 +478,8 @@ bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix)
     // more boxes than a sixteenth of the file's size.
     if (walker.reach > fileSize || walker.maxVisits - 1 > fileSize / 16)
         return false;
+    if (places)
+        *places = walker.places;
     *prefix = bytes.left(needed);
     if (walker.reach > needed) {
         QByteArray filler(int(std::max<qint64>(8, walker.reach - needed)), '\0');

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 namespace bmff {
 
@@ -36,6 +37,27 @@ using ReadAt = std::function<bool(qint64 offset, qint64 length, QByteArray* byte
 // more than 65,536 boxes, a read past the kept boxes into one over 16 MiB), when Exiv2
 // fails on it as a whole, or when a read fails.
 bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix);
+
+// A stretch of the file Exiv2 parses as TIFF data, in the order it parses them.
+struct TiffPlace
+{
+    enum Kind
+    {
+        ExifItem, // the Exif item of a meta box: Exiv2 hunts for "II" or "MM" in it
+        Cmt1,     // Canon's CMT boxes: IFD0, the Exif IFD, maker notes, GPS
+        Cmt2,
+        Cmt3,
+        Cmt4,
+        Other, // a top-level "Exif" box, or a CMT box Exiv2 reads past its end
+    };
+    Kind kind = Other;
+    qint64 offset = 0;
+    qint64 length = 0;
+};
+
+// As metadataPrefix, also giving where Exiv2 finds TIFF data in the file.
+bool metadataPrefix(qint64 fileSize, const ReadAt& readAt, QByteArray* prefix,
+                    std::vector<TiffPlace>* places);
 
 } // namespace bmff
 

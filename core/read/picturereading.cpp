@@ -4,7 +4,9 @@
 #include "core/base/fsname.h"
 #include "core/read/cropfactor.h"
 #include "core/read/exifaccess.h"
+#include "core/read/fastreader.h"
 #include "core/read/lensname.h"
+#include "core/read/tagsource.h"
 
 #include <exiv2/exiv2.hpp>
 
@@ -46,16 +48,44 @@ bool canOpen(const QString& path)
     return true;
 }
 
+// The reading rules' tags from Exiv2's Exif data.
+class ExifDataSource : public TagSource
+{
+public:
+    explicit ExifDataSource(Exiv2::ExifData& data) : data(data) {}
+    bool readText(const char* key, QString* text) override
+    {
+        return exif::readText(data, key, text);
+    }
+    float readNumber(const char* key) override { return exif::readNumber(data, key); }
+    float readNumberIfPresent(const char* key) override
+    {
+        return exif::readNumberIfPresent(data, key);
+    }
+    int readNumbers(const char* key, float* numbers, int count) override
+    {
+        return exif::readNumbers(data, key, numbers, count);
+    }
+    QString makerNoteLens() override { return exif::makerNoteLens(data); }
+    QString easyAccessPrint(exif::EasyValue value) override
+    {
+        return exif::easyAccessPrint(data, value);
+    }
+
+private:
+    Exiv2::ExifData& data;
+};
+
 // The value the maker notes give through Exiv2's easy-access function, read from its
 // printed text: the raw number of a maker-note tag is often a code (Canon's ISO 160 is
 // ISO 100).
-float makerNoteNumber(Exiv2::ExifData& data, exif::EasyValue value)
+float makerNoteNumber(TagSource& data, exif::EasyValue value)
 {
-    return exif::saneNumber(printedNumber(exif::easyAccessPrint(data, value)));
+    return exif::saneNumber(printedNumber(data.easyAccessPrint(value)));
 }
 
 // Fills the maker-note values of those the Exif tags give none usable of.
-void readMakerNoteValues(Exiv2::ExifData& data, PictureValues* v)
+void readMakerNoteValues(TagSource& data, PictureValues* v)
 {
     MakerNoteValues& m = v->makerNotes;
     if (!hasFocalLength(v->focalLength))
@@ -73,13 +103,13 @@ void readMakerNoteValues(Exiv2::ExifData& data, PictureValues* v)
 
 // The lens's focal range and f-numbers as recorded in the first tag that holds a valid
 // range, as lensRangeLabel writes them; "" when none does.
-QString recordedLensRange(Exiv2::ExifData& data)
+QString recordedLensRange(TagSource& data)
 {
     // Shortest and longest focal length, then the widest f-number at each.
     for (const char* key :
          {"Exif.Photo.LensSpecification", "Exif.Image.LensInfo", "Exif.Nikon3.Lens"}) {
         float n[4] = {0, 0, 0, 0};
-        if (exif::readNumbers(data, key, n, 4) >= 2) {
+        if (data.readNumbers(key, n, 4) >= 2) {
             const QString label =
                 lensRangeLabel(double(n[0]), double(n[1]), double(n[2]), double(n[3]));
             if (!label.isEmpty())
@@ -88,49 +118,49 @@ QString recordedLensRange(Exiv2::ExifData& data)
     }
     // Canon: longest, shortest, and the units per millimetre they are given in.
     float c[3] = {0, 0, 0};
-    if (exif::readNumbers(data, "Exif.CanonCs.Lens", c, 3) == 3 && c[2] > 0)
+    if (data.readNumbers("Exif.CanonCs.Lens", c, 3) == 3 && c[2] > 0)
         return lensRangeLabel(double(c[1]) / double(c[2]), double(c[0]) / double(c[2]), 0, 0);
     return QString();
 }
 
 // The Lens table's text for a picture taken at focalLength (0: unknown).
-QString readLens(Exiv2::ExifData& data, float focalLength)
+QString readLens(TagSource& data, float focalLength)
 {
     QString lensModel;
-    exif::readText(data, "Exif.Photo.LensModel", &lensModel);
+    data.readText("Exif.Photo.LensModel", &lensModel);
     lensModel = lensModel.trimmed();
     if (!lensModel.isEmpty())
         return lensModel;
     // The further sources only where the one before says nothing.
-    const QString named = lensText(QString(), exif::makerNoteLens(data), focalLength);
+    const QString named = lensText(QString(), data.makerNoteLens(), focalLength);
     if (named != QLatin1String("Unknown"))
         return named;
     QString canonLens;
-    exif::readText(data, "Exif.Canon.LensModel", &canonLens);
+    data.readText("Exif.Canon.LensModel", &canonLens);
     return lensText(QString(), QString(), 0, canonLens, recordedLensRange(data));
 }
 
 // Reads everything from the Exif data; openingMessages counts what messages held after
 // the make and model were read.
-PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messages)
+PictureReading readExifCounting(TagSource& data, const QStringList* messages)
 {
     PictureReading reading;
     PictureValues& v = reading.values;
     // Make and model belong to this picture alone: a tag that cannot be read is empty.
-    reading.makeRead = exif::readText(data, "Exif.Image.Make", &reading.makeTag);
-    reading.modelRead = exif::readText(data, "Exif.Image.Model", &reading.modelTag);
+    reading.makeRead = data.readText("Exif.Image.Make", &reading.makeTag);
+    reading.modelRead = data.readText("Exif.Image.Model", &reading.modelTag);
     nameCamera(&reading);
     reading.openingMessages = messages ? int(messages->size()) : 0;
-    v.focalLength = exif::readNumber(data, "Exif.Photo.FocalLength");
-    v.focalLength35mm = exif::readNumberIfPresent(data, "Exif.Photo.FocalLengthIn35mmFilm");
+    v.focalLength = data.readNumber("Exif.Photo.FocalLength");
+    v.focalLength35mm = data.readNumberIfPresent("Exif.Photo.FocalLengthIn35mmFilm");
     v.focal35From = Focal35From::Tag;
     if (v.focalLength35mm < 1.0f) {
         v.focalLength35mm = cropFactor(v.make, v.model) * v.focalLength;
         v.focal35From = Focal35From::CropFactor;
     }
-    v.aperture = exif::readNumber(data, "Exif.Photo.FNumber");
-    v.iso = exif::readNumber(data, "Exif.Photo.ISOSpeedRatings");
-    v.exposureTime = exif::readNumber(data, "Exif.Photo.ExposureTime");
+    v.aperture = data.readNumber("Exif.Photo.FNumber");
+    v.iso = data.readNumber("Exif.Photo.ISOSpeedRatings");
+    v.exposureTime = data.readNumber("Exif.Photo.ExposureTime");
     if (v.exposureTime < kShortestExposure)
         v.exposureTime = 0.0f;
     if (double(v.focalLength35mm) < 0.1) {
@@ -156,17 +186,15 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
                                         m.focalLength35mm == 0.0f;
         if (planeForTag || planeForMakerNotes) {
             FocalPlane plane;
-            plane.xResolution = exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneXResolution");
+            plane.xResolution = data.readNumberIfPresent("Exif.Photo.FocalPlaneXResolution");
             if (plane.xResolution > 0) {
-                plane.yResolution =
-                    exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneYResolution");
-                plane.unit =
-                    int(exif::readNumberIfPresent(data, "Exif.Photo.FocalPlaneResolutionUnit"));
-                plane.width = exif::readNumberIfPresent(data, "Exif.Photo.PixelXDimension");
-                plane.height = exif::readNumberIfPresent(data, "Exif.Photo.PixelYDimension");
+                plane.yResolution = data.readNumberIfPresent("Exif.Photo.FocalPlaneYResolution");
+                plane.unit = int(data.readNumberIfPresent("Exif.Photo.FocalPlaneResolutionUnit"));
+                plane.width = data.readNumberIfPresent("Exif.Photo.PixelXDimension");
+                plane.height = data.readNumberIfPresent("Exif.Photo.PixelYDimension");
                 if (!(plane.width > 0 && plane.height > 0)) {
-                    plane.width = exif::readNumberIfPresent(data, "Exif.Image.ImageWidth");
-                    plane.height = exif::readNumberIfPresent(data, "Exif.Image.ImageLength");
+                    plane.width = data.readNumberIfPresent("Exif.Image.ImageWidth");
+                    plane.height = data.readNumberIfPresent("Exif.Image.ImageLength");
                 }
                 (planeForTag ? v.focalPlane35mm : m.focalPlane35mm) = focalPlane35mm(focal, plane);
             }
@@ -174,7 +202,7 @@ PictureReading readExifCounting(Exiv2::ExifData& data, const QStringList* messag
         for (const char* key : {"Exif.Photo.DateTimeOriginal", "Exif.Photo.DateTimeDigitized",
                                 "Exif.Image.DateTime"}) {
             QString date;
-            if (exif::readText(data, key, &date) && !date.trimmed().isEmpty()) {
+            if (data.readText(key, &date) && !date.trimmed().isEmpty()) {
                 v.dateText = date.trimmed();
                 break;
             }
@@ -191,7 +219,8 @@ PictureReading readImage(Exiv2::Image* image, const QStringList* messages)
     PictureReading reading;
     if (image) {
         try {
-            reading = readExifCounting(exif::exifData(*image), messages);
+            ExifDataSource tags(exif::exifData(*image));
+            reading = readExifCounting(tags, messages);
         } catch (...) {
             // Anything outside the per-tag guards (allocation failure, a library fault):
             // the file still counts as processed, and adds nothing.
@@ -215,7 +244,8 @@ void nameCamera(PictureReading* reading)
 PictureReading readExif(Exiv2::ExifData& data)
 {
     try {
-        return readExifCounting(data, nullptr);
+        ExifDataSource tags(data);
+        return readExifCounting(tags, nullptr);
     } catch (...) {
         return PictureReading();
     }
@@ -253,8 +283,16 @@ template <typename Open> PictureReading readOpened(const QString& path, Open ope
 
 } // namespace
 
+PictureReading readTags(TagSource& tags)
+{
+    return readExifCounting(tags, nullptr);
+}
+
 PictureReading readFile(const QString& path)
 {
+    PictureReading fast;
+    if (fastread::enabled() && fastread::readFile(fsname::encode(path), &fast))
+        return fast;
     return readOpened(path, [&path] { return exif::openFile(path); });
 }
 

@@ -14,6 +14,7 @@
 namespace Exiv2 {
 class ExifData;
 }
+class TagSource;
 
 // Where a picture's 35 mm focal length came from.
 enum class Focal35From : quint8
@@ -95,6 +96,10 @@ void keepFirstMessages(PictureValues* values);
 
 // The messages as the user sees them: those kept, then "... and N more messages".
 QStringList messageLines(const PictureValues& values);
+
+// Reads everything the analysis needs from any tag source by the same rules as readExif,
+// without messages; passes on what the source throws.
+PictureReading readTags(TagSource& tags);
 
 // Opens the file and reads it, collecting the library's messages (the first ones, as
 // keepFirstMessages keeps them); never throws.
