@@ -170,8 +170,8 @@ void TestWindowExport::formatFollowsName_data()
                            << "<dt>Folder</dt><dd>" + folder + "</dd>";
     QTest::newRow(".HTML") << "STATS.HTML" << QByteArray("<!DOCTYPE html>\n")
                            << QByteArray("<tr><td>Counted</td><td class=\"num\">2</td></tr>");
-    QTest::newRow(".csv") << "stats.csv" << QByteArray("Table,Value,Pictures,Percent\r\n")
-                          << QByteArray("\nYear,Unknown,2,100.00\r\n");
+    QTest::newRow(".csv") << "stats.csv" << QByteArray("Table,Value,Number,Pictures,Percent\r\n")
+                          << QByteArray("\nYear,Unknown,,2,100.00\r\n");
     QTest::newRow(".json") << "stats.json" << QByteArray("{\n  \"program\": \"Lenstally\"")
                            << "\"folder\": \"" + folder + "\"";
     QTest::newRow(".JSON") << "stats.JSON" << QByteArray("{\n")
