@@ -25,6 +25,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -170,6 +171,7 @@ private slots:
     void countingOptionsReachTheAnalysis();
     void enterInFolderFieldStarts();
     void rowListsItsPictures();
+    void secondRunReplacesTheFirst();
     void fileListFiltersByOutcome();
     void stopShowsWhatWasCounted();
     void stopDuringTheWalk();
@@ -639,6 +641,42 @@ void TestWindowAnalysis::rowListsItsPictures()
     const QStringList expected{root + "/.hidden.jpg", root + "/B.JPG", root + "/a.jpg"};
     QCOMPARE(listed, expected); // sorted by path
     QCOMPARE(copied, expected);
+}
+
+// A new run: nothing of the last one stays in sight while it reads, and afterwards each list,
+// a clicked one included, shows the new run on screen as well as in its items.
+void TestWindowAnalysis::secondRunReplacesTheFirst()
+{
+    writeMixedTree();
+    QVERIFY(writeTyped(dir.filePath("second/g.jpg"), "Canon", "Canon EOS 7D", "35/1"));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QCheckBox>("chkTIFF")->setChecked(true);
+    start(dir.filePath(QStringLiteral("mixed")));
+    auto* tree = widget<QTreeWidget>("treeFocal");
+    QCOMPARE(tree->topLevelItemCount(), 3);
+    const QRect clicked = tree->visualItemRect(tree->topLevelItem(1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, clicked.center());
+    QVERIFY(tree->currentItem());
+
+    widget<QLineEdit>("txtFolderName")->setText(dir.filePath(QStringLiteral("second")));
+    widget<QPushButton>("btnStart")->click();
+    for (QTreeWidget* list : window->findChildren<QTreeWidget*>())
+        QVERIFY2(list->topLevelItemCount() == 0, qPrintable(list->objectName()));
+    QCOMPARE(widget<QLabel>("lblOutcome")->text(), QStringLiteral("Listing folders..."));
+    QVERIFY(!widget<QPushButton>("btnFiles")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Start"),
+                              30000);
+    QCOMPARE(treeRows(tree), QStringList{"35|1|100.00"});
+    // What the screen shows of the list is what the list paints now.
+    QTest::qWait(50);
+    const QImage shown =
+        window->screen()
+            ->grabWindow(window->winId())
+            .toImage()
+            .copy(QRect(tree->viewport()->mapTo(window, QPoint(0, 0)), tree->viewport()->size()))
+            .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown, tree->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 void TestWindowAnalysis::fileListFiltersByOutcome()

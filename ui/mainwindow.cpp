@@ -278,7 +278,10 @@ void MainWindow::on_btnStart_clicked()
     ui->btnExport->setEnabled(false);
     ui->progressBar->setValue(0);
     ui->lblPicturesFound->setText(QStringLiteral("0"));
+    // Nothing of the last run stays in sight under the new one.
+    clearResults();
     lblOutcome->setText(tr("Listing folders..."));
+    lblOutcome->setToolTip(QString());
 
     lastAnalysis =
         std::make_unique<ExportContext>(makeExportContext(request, OutcomeCounts(), QDateTime()));
@@ -419,15 +422,9 @@ void fillTree(QTreeWidget* tree, const StatTable& table, StatKind kind, const QF
 
 } // namespace
 
-void MainWindow::showResults()
+QList<MainWindow::TreePair> MainWindow::treePairs() const
 {
-    struct Pair
-    {
-        StatKind kind;
-        QTreeWidget* byValue;
-        QTreeWidget* byCount;
-    };
-    const Pair pairs[] = {
+    return {
         {FocalLength, ui->treeFocal, ui->treeFocalSorted},
         {FocalLength35mm, ui->treeFocal35, ui->treeFocal35Sorted},
         {Aperture, ui->treeAperture, ui->treeApertureSorted},
@@ -437,13 +434,22 @@ void MainWindow::showResults()
         {Lens, ui->treeLens, ui->treeLensSorted},
         {Year, ui->treeYear, ui->treeYearSorted},
     };
-    for (const Pair& pair : pairs) {
+}
+
+void MainWindow::clearResults()
+{
+    for (const TreePair& pair : treePairs()) {
         pair.byValue->clear();
         pair.byCount->clear();
     }
+}
+
+void MainWindow::showResults()
+{
+    clearResults();
     QFont bold;
     bold.setWeight(QFont::Bold);
-    for (const Pair& pair : pairs) {
+    for (const TreePair& pair : treePairs()) {
         showInBothOrders(
             session->result().table(pair.kind),
             [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },

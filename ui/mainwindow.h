@@ -4,12 +4,14 @@
 
 #include "core/count/statkind.h"
 
+#include <QList>
 #include <QMainWindow>
 
 #include <memory>
 
 class AboutDialog;
 class CountingOptionsBox;
+class QTreeWidget;
 class QTreeWidgetItem;
 class AnalysisSession;
 struct ExportContext;
@@ -55,6 +57,16 @@ private slots:
     void on_btnAbout_clicked();
 
 private:
+    // A table's two lists: by value on the left, by share on the right.
+    struct TreePair
+    {
+        StatKind kind;
+        QTreeWidget* byValue;
+        QTreeWidget* byCount;
+    };
+    QList<TreePair> treePairs() const;
+    // Empties every list.
+    void clearResults();
     // Fills the trees from the tables; leaves every table sorted by count.
     void showResults();
     // Shows what became of the files of the last analysis.
