@@ -33,6 +33,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdlib>
 
 MainWindow::MainWindow(QWidget* parent)
@@ -331,7 +332,7 @@ void MainWindow::setStartButtonStops(bool stops)
 
 void MainWindow::progressTimer_timeout()
 {
-    const QLocale numbers(QLocale::English);
+    const QLocale numbers;
     const int total = session->fileTotal();
     if (total < 0) {
         lblOutcome->setText(
@@ -340,7 +341,7 @@ void MainWindow::progressTimer_timeout()
     }
     const int done = session->filesDone();
     ui->progressBar->setValue(progressValue(done, total));
-    ui->lblPicturesFound->setText(QString::number(done));
+    ui->lblPicturesFound->setText(numbers.toString(done));
     if (!stopRequested)
         lblOutcome->setText(tr("Reading %1 files").arg(numbers.toString(total)));
 }
@@ -367,7 +368,7 @@ void MainWindow::analysisFinished()
         QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
         return;
     }
-    ui->lblPicturesFound->setText(QString::number(done));
+    ui->lblPicturesFound->setText(QLocale().toString(done));
     const bool stopped = session->wasStopped() && done < total;
     if (!stopped)
         ui->progressBar->setValue(10000);
@@ -376,16 +377,16 @@ void MainWindow::analysisFinished()
     showResults();
     showOutcomes();
     if (stopped)
-        lblOutcome->setText(session->stoppedLine() + lblOutcome->text());
+        lblOutcome->setText(session->stoppedLine(QLocale()) + lblOutcome->text());
 }
 
 void MainWindow::showOutcomes()
 {
     const AnalysisResult* results = &session->result();
-    QString text = session->summary();
+    QString text = session->summary(QLocale());
     if (!results->unlistedFolders.isEmpty())
-        text +=
-            tr("; %n folder(s) could not be read", nullptr, int(results->unlistedFolders.size()));
+        text += tr("; %1 folder(s) could not be read")
+                    .arg(QLocale().toString(results->unlistedFolders.size()));
     // The cache never changes what is counted, but a user should know it was not used.
     for (const QString& warning : results->cacheWarnings) {
         text += QStringLiteral("; ") + warning;
@@ -399,25 +400,30 @@ void MainWindow::showOutcomes()
 
 namespace {
 
-QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold)
+QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold, float largest)
 {
     auto* item = new QTreeWidgetItem;
     item->setText(0, displayLabel(kind, row.label));
     item->setToolTip(0, item->text(0));
     item->setData(0, Qt::UserRole, row.id);
-    item->setText(1, QString::number(row.count));
+    item->setText(1, QLocale().toString(row.count));
     item->setText(2, percentText(row.percent));
+    item->setData(2, ShareBarDelegate::LargestShareRole, double(largest));
     item->setFont(0, bold);
     item->setTextAlignment(0, Qt::AlignLeft);
-    item->setTextAlignment(1, Qt::AlignHCenter);
-    item->setTextAlignment(2, Qt::AlignHCenter);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     return item;
 }
 
 void fillTree(QTreeWidget* tree, const StatTable& table, StatKind kind, const QFont& bold)
 {
+    // The bars are scaled to the largest share, so that small shares still tell apart.
+    float largest = 0;
     for (unsigned i = 0; i < table.rowCount(); ++i)
-        tree->addTopLevelItem(resultItem(*table.row(i), kind, bold));
+        largest = std::max(largest, table.row(i)->percent);
+    for (unsigned i = 0; i < table.rowCount(); ++i)
+        tree->addTopLevelItem(resultItem(*table.row(i), kind, bold, largest));
 }
 
 } // namespace
