@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -628,7 +629,9 @@ void TestWindowAnalysis::rowListsItsPictures()
     QTreeWidgetItem* row = tree->findItems(QStringLiteral("50"), Qt::MatchExactly).value(0);
     QVERIFY(row);
     QStringList listed, copied;
+    QString title;
     onModal(this, [&](QWidget* modal) {
+        title = modal->windowTitle();
         auto* pictures = modal->findChild<QTreeWidget*>(QStringLiteral("treePictures"));
         QVERIFY(pictures);
         for (int i = 0; i < pictures->topLevelItemCount(); ++i)
@@ -644,6 +647,7 @@ void TestWindowAnalysis::rowListsItsPictures()
     const QStringList expected{root + "/.hidden.jpg", root + "/B.JPG", root + "/a.jpg"};
     QCOMPARE(listed, expected); // sorted by path
     QCOMPARE(copied, expected);
+    QCOMPARE(title, QStringLiteral("Focal Length 50 mm: 3 pictures"));
 }
 
 // A new run: nothing of the last one stays in sight while it reads, and afterwards each list,
@@ -725,8 +729,10 @@ void TestWindowAnalysis::stopShowsWhatWasCounted()
     QTRY_VERIFY(QLocale().toInt(widget<QLabel>("lblPicturesFound")->text()) > 0);
     QElapsedTimer clock;
     clock.start();
+    QCOMPARE(start->icon().pixmap(16).toImage(), QIcon(":/images/stop").pixmap(16).toImage());
     start->click();
     QTRY_COMPARE_WITH_TIMEOUT(start->text(), QStringLiteral("&Start"), 2000);
+    QCOMPARE(start->icon().pixmap(16).toImage(), QIcon(":/images/play").pixmap(16).toImage());
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(start->whatsThis().startsWith(QStringLiteral("Starts analyzing the pictures. ")));
     QVERIFY(widget<QPushButton>("btnExport")->isEnabled());

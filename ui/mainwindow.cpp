@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
@@ -301,6 +302,33 @@ void MainWindow::showFileList()
     dialog.exec();
 }
 
+QString MainWindow::rowTitle(StatKind kind, const QString& label, int pictures) const
+{
+    // The tabs come in the order of the kinds.
+    const QString table = ui->tabWidget->tabText(int(kind)).remove(QLatin1Char('&'));
+    QString value = label;
+    if (label != QLatin1String("Unknown")) {
+        switch (kind) {
+        case FocalLength:
+        case FocalLength35mm:
+            value = tr("%1 mm").arg(label);
+            break;
+        case Aperture:
+            value = QStringLiteral("f/") + label;
+            break;
+        case ExposureTime:
+            value = tr("%1 s").arg(label);
+            break;
+        default:
+            break;
+        }
+    }
+    const QString count =
+        pictures == 1 ? tr("1 picture") : tr("%1 pictures").arg(QLocale().toString(pictures));
+    // The ISO table's title is its unit: "ISO 200".
+    return table + QLatin1Char(' ') + value + QStringLiteral(": ") + count;
+}
+
 void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
 {
     if (!item || session->isRunning())
@@ -311,7 +339,7 @@ void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
         if (index >= 0 && index < files.size())
             paths << files.at(index);
     }
-    RowPicturesDialog dialog(tr("Pictures of %1").arg(item->text(0)), paths, this);
+    RowPicturesDialog dialog(rowTitle(kind, item->text(0), int(paths.size())), paths, this);
     dialog.exec();
 }
 
@@ -327,6 +355,8 @@ QString MainWindow::startWhatsThis()
 void MainWindow::setStartButtonStops(bool stops)
 {
     ui->btnStart->setText(stops ? tr("&Stop") : tr("&Start"));
+    ui->btnStart->setIcon(
+        QIcon(stops ? QStringLiteral(":/images/stop") : QStringLiteral(":/images/play")));
     ui->btnStart->setWhatsThis(stops ? tr("Stops the analysis") : startWhatsThis());
 }
 

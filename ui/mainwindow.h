@@ -71,6 +71,9 @@ private:
     void showResults();
     // Shows what became of the files of the last analysis.
     void showOutcomes();
+    // The title of a row's list: the table, the value with its unit and the pictures
+    // ("Focal Length (35mm) 50 mm: 3 pictures").
+    QString rowTitle(StatKind kind, const QString& label, int pictures) const;
     // Lists the pictures counted in a row of a kind's table.
     void showRowPictures(StatKind kind, QTreeWidgetItem* item);
     // Lists every file of the last analysis with its outcome and values.

@@ -33,7 +33,7 @@ QRect ShareBarDelegate::barRect(const QRect& room, double share, double largest)
 QSize ShareBarDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setWidth(std::max(size.width(), 2 * numberWidth(option.fontMetrics)));
+    size.setWidth(std::max(size.width(), 5 * numberWidth(option.fontMetrics) / 2));
     return size;
 }
 

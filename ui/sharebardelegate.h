@@ -21,7 +21,7 @@ public:
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
-    // The number's room plus as much again for the bar.
+    // The number's room plus one and a half times as much for the bar.
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     // The bar for a share of largest in the room for it: as long as share is of largest
