@@ -12,9 +12,11 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -64,17 +66,20 @@ private slots:
     void failures();
     void folderWithoutWritePermission();
     void writeFailure();
+    void dialogOpensInTheLastExportFolder();
 
 private:
     // Runs an analysis of the test folder in window.
     void analyse(MainWindow* window);
     // Presses Export, types name into the file dialog (or cancels when name is empty) and
-    // returns the text of the message box that follows, or "" when none appears.
+    // returns the text of the message box that follows, else what the outcome line added,
+    // or "" when neither.
     // Saves under name with the dialog's file type filter chosen (the first when empty).
     QString exportAs(MainWindow* window, const QString& name, const QString& filter = QString());
 
     QTemporaryDir dir;
     QString pictures;
+    QString dialogFolder; // where the last Save dialog opened
 };
 
 void TestWindowExport::initTestCase()
@@ -100,15 +105,18 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
 {
     QString message;
     bool sawDialog = false;
-    onModal(this, [&](QWidget* modal) {
+    // The watchers go with this call: a message box that never came is not waited for later.
+    QObject scope;
+    onModal(&scope, [&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         if (!dialog)
             return;
         sawDialog = true;
+        dialogFolder = dialog->directory().absolutePath();
         if (dialog->windowTitle() != QLatin1String("Save Stats") ||
             dialog->nameFilters() !=
-                QStringList({"HTML File (*.htm)", "TAB Separated (*.txt)", "Report Page (*.html)",
-                             "CSV File (*.csv)", "JSON File (*.json)"})) {
+                QStringList({"Report Page (*.html)", "CSV File (*.csv)", "JSON File (*.json)",
+                             "TAB Separated (*.txt)", "HTML File (*.htm)"})) {
             message = QStringLiteral("unexpected dialog");
             dialog->reject();
             return;
@@ -118,7 +126,7 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
             return;
         }
         // Messages after the dialog are caught by the next watcher.
-        onModal(this, [&](QWidget* next) {
+        onModal(&scope, [&](QWidget* next) {
             if (auto* box = qobject_cast<QMessageBox*>(next)) {
                 message = box->text();
                 QCOMPARE(box->windowTitle(), QStringLiteral("Lenstally v1.2"));
@@ -131,9 +139,16 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
         static_cast<QDialog*>(dialog)->accept();
     });
+    const QString before = window->findChild<QLabel*>(QStringLiteral("lblOutcome"))->text();
     window->findChild<QPushButton*>(QStringLiteral("btnExport"))->click();
     if (!sawDialog)
         return QStringLiteral("no dialog");
+    // A success shows in the outcome line, after the analysis' own text.
+    const QString after = window->findChild<QLabel*>(QStringLiteral("lblOutcome"))->text();
+    if (message.isEmpty() && after != before)
+        return after.startsWith(before + QStringLiteral("; "))
+                   ? after.mid(before.size() + 2)
+                   : QStringLiteral("outcome line lost");
     return message;
 }
 
@@ -206,7 +221,7 @@ void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
     window.show();
     analyse(&window);
     QCOMPARE(exportAs(&window, dir.filePath("stats"), filter),
-             QStringLiteral("The export has been completed"));
+             "the export has been completed: " + dir.filePath(written));
     QVERIFY(!QFileInfo::exists(dir.filePath("stats")));
     QFile file(dir.filePath(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -223,7 +238,7 @@ void TestWindowExport::formatFollowsName()
     window.show();
     analyse(&window);
     const QString path = dir.filePath(name);
-    QCOMPARE(exportAs(&window, path), QStringLiteral("The export has been completed"));
+    QCOMPARE(exportAs(&window, path), "the export has been completed: " + path);
 
     QFile file(path); // the name as typed: no extension added
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -290,6 +305,23 @@ void TestWindowExport::writeFailure()
     analyse(&window);
     const QString path = dir.filePath(QStringLiteral("full.htm"));
     QCOMPARE(exportAs(&window, path), QStringLiteral("Could not write ") + path);
+}
+
+void TestWindowExport::dialogOpensInTheLastExportFolder()
+{
+    MainWindow window;
+    window.show();
+    analyse(&window);
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    QCOMPARE(exportAs(&window, QString()), QString());
+    QCOMPARE(dialogFolder, QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
+    const QString folder = dir.filePath("exports");
+    QVERIFY(QDir().mkpath(folder));
+    QVERIFY(exportAs(&window, folder + "/a.json").startsWith("the export has been completed"));
+    // A failed export does not move it.
+    QVERIFY(exportAs(&window, dir.filePath("none/b.json")).startsWith("Could not open "));
+    QCOMPARE(exportAs(&window, QString()), QString());
+    QCOMPARE(dialogFolder, folder);
 }
 
 QTEST_MAIN(TestWindowExport)

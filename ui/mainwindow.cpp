@@ -30,6 +30,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 #include <QUrl>
@@ -205,11 +206,18 @@ void MainWindow::on_btnExport_clicked()
         QMessageBox::warning(this, windowTitle(), tr("Nothing to export"), QMessageBox::Ok);
         return;
     }
+    // The folder of the last export, else the pictures folder, else home; never the folder
+    // the program happened to start in.
+    QString folder = lastExportFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     QString filter;
     QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Save Stats"), QString(),
-        tr("HTML File (*.htm);;TAB Separated (*.txt);;Report Page (*.html);;CSV File (*.csv);;"
-           "JSON File (*.json)"),
+        this, tr("Save Stats"), folder,
+        tr("Report Page (*.html);;CSV File (*.csv);;JSON File (*.json);;TAB Separated (*.txt);;"
+           "HTML File (*.htm)"),
         &filter);
     if (fileName.size() <= 2)
         return;
@@ -220,10 +228,17 @@ void MainWindow::on_btnExport_clicked()
     exporter->sections = exportSections(exportFormatFor(fileName), session->result().tableSet());
     if (lastAnalysis)
         exporter->context = *lastAnalysis;
+    // A success is said in the outcome line, with no box to click away; a failure keeps its box.
+    if (exporter->write()) {
+        lastExportFolder = QFileInfo(fileName).absolutePath();
+        lblOutcome->setText(
+            resultLine +
+            tr("; the export has been completed: %1").arg(QDir::toNativeSeparators(fileName)));
+        return;
+    }
     // Opened but not written through (disk full, say) reads "Could not write", not "open".
-    const QString text = exporter->write() ? tr("The export has been completed")
-                                           : exportErrorMessage(exporter->error(), fileName);
-    QMessageBox::information(this, windowTitle(), text, QMessageBox::Ok);
+    QMessageBox::information(this, windowTitle(), exportErrorMessage(exporter->error(), fileName),
+                             QMessageBox::Ok);
 }
 
 std::unique_ptr<Exporter> MainWindow::createExporter(const QString& fileName)
@@ -408,6 +423,7 @@ void MainWindow::analysisFinished()
     showOutcomes();
     if (stopped)
         lblOutcome->setText(session->stoppedLine(QLocale()) + lblOutcome->text());
+    resultLine = lblOutcome->text();
 }
 
 void MainWindow::showOutcomes()

@@ -95,6 +95,8 @@ private:
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
     bool stopRequested = false;
+    QString resultLine;       // the outcome line of the last analysis, before any export
+    QString lastExportFolder; // where the Save dialog opens next
 };
 
 #endif
