@@ -34,6 +34,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QUrl>
+#include <QWhatsThis>
 
 #include <algorithm>
 #include <cstdlib>
@@ -43,6 +44,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
+    // A main window gets no "?" in its title bar: What's This is reached by Shift+F1.
+    addAction(QWhatsThis::createAction(this));
     aboutDialog = new AboutDialog(this);
     progressTimer = new QTimer(this);
     session->setKeepPictures(true);
