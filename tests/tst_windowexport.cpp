@@ -143,11 +143,11 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
     window->findChild<QPushButton*>(QStringLiteral("btnExport"))->click();
     if (!sawDialog)
         return QStringLiteral("no dialog");
-    // A success shows in the outcome line, after the analysis' own text.
+    // A success shows in the outcome line, before the analysis' own text.
     const QString after = window->findChild<QLabel*>(QStringLiteral("lblOutcome"))->text();
     if (message.isEmpty() && after != before)
-        return after.startsWith(before + QStringLiteral("; "))
-                   ? after.mid(before.size() + 2)
+        return after.endsWith(QStringLiteral("; ") + before)
+                   ? after.left(after.size() - before.size() - 2)
                    : QStringLiteral("outcome line lost");
     return message;
 }
@@ -221,7 +221,7 @@ void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
     window.show();
     analyse(&window);
     QCOMPARE(exportAs(&window, dir.filePath("stats"), filter),
-             "the export has been completed: " + dir.filePath(written));
+             "Exported to " + dir.filePath(written));
     QVERIFY(!QFileInfo::exists(dir.filePath("stats")));
     QFile file(dir.filePath(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -238,7 +238,7 @@ void TestWindowExport::formatFollowsName()
     window.show();
     analyse(&window);
     const QString path = dir.filePath(name);
-    QCOMPARE(exportAs(&window, path), "the export has been completed: " + path);
+    QCOMPARE(exportAs(&window, path), "Exported to " + path);
 
     QFile file(path); // the name as typed: no extension added
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -317,7 +317,7 @@ void TestWindowExport::dialogOpensInTheLastExportFolder()
     QCOMPARE(dialogFolder, QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
     const QString folder = dir.filePath("exports");
     QVERIFY(QDir().mkpath(folder));
-    QVERIFY(exportAs(&window, folder + "/a.json").startsWith("the export has been completed"));
+    QVERIFY(exportAs(&window, folder + "/a.json").startsWith("Exported to "));
     // A failed export does not move it.
     QVERIFY(exportAs(&window, dir.filePath("none/b.json")).startsWith("Could not open "));
     QCOMPARE(exportAs(&window, QString()), QString());

@@ -234,9 +234,9 @@ void MainWindow::on_btnExport_clicked()
     // A success is said in the outcome line, with no box to click away; a failure keeps its box.
     if (exporter->write()) {
         lastExportFolder = QFileInfo(fileName).absolutePath();
-        lblOutcome->setText(
-            resultLine +
-            tr("; the export has been completed: %1").arg(QDir::toNativeSeparators(fileName)));
+        // First, where the window's edge cannot cut it off.
+        lblOutcome->setText(tr("Exported to %1; ").arg(QDir::toNativeSeparators(fileName)) +
+                            resultLine);
         return;
     }
     // Opened but not written through (disk full, say) reads "Could not write", not "open".
@@ -427,6 +427,10 @@ void MainWindow::analysisFinished()
     if (stopped)
         lblOutcome->setText(session->stoppedLine(QLocale()) + lblOutcome->text());
     resultLine = lblOutcome->text();
+    // The line may be cut at the window's edge; its tool tip has it whole.
+    lblOutcome->setToolTip(lblOutcome->toolTip().isEmpty()
+                               ? resultLine
+                               : resultLine + QLatin1Char('\n') + lblOutcome->toolTip());
 }
 
 void MainWindow::showOutcomes()
