@@ -130,7 +130,7 @@ void TestReportWindow::sameExport()
     window.findChild<QPushButton*>("btnExport")->click();
     QTRY_VERIFY(window.findChild<QLabel*>("lblOutcome")
                     ->text()
-                    .startsWith("Exported to " + windowFile + "; "));
+                    .startsWith("The export has been completed: " + windowFile + "; "));
 
     const QString reportFile = dir.filePath("report-" + name);
     const QHash<QString, QString> options = {{"txt", "--tsv"},

@@ -221,7 +221,7 @@ void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
     window.show();
     analyse(&window);
     QCOMPARE(exportAs(&window, dir.filePath("stats"), filter),
-             "Exported to " + dir.filePath(written));
+             "The export has been completed: " + dir.filePath(written));
     QVERIFY(!QFileInfo::exists(dir.filePath("stats")));
     QFile file(dir.filePath(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -238,7 +238,7 @@ void TestWindowExport::formatFollowsName()
     window.show();
     analyse(&window);
     const QString path = dir.filePath(name);
-    QCOMPARE(exportAs(&window, path), "Exported to " + path);
+    QCOMPARE(exportAs(&window, path), "The export has been completed: " + path);
 
     QFile file(path); // the name as typed: no extension added
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -317,7 +317,7 @@ void TestWindowExport::dialogOpensInTheLastExportFolder()
     QCOMPARE(dialogFolder, QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
     const QString folder = dir.filePath("exports");
     QVERIFY(QDir().mkpath(folder));
-    QVERIFY(exportAs(&window, folder + "/a.json").startsWith("Exported to "));
+    QVERIFY(exportAs(&window, folder + "/a.json").startsWith("The export has been completed: "));
     // A failed export does not move it.
     QVERIFY(exportAs(&window, dir.filePath("none/b.json")).startsWith("Could not open "));
     QCOMPARE(exportAs(&window, QString()), QString());

@@ -235,8 +235,9 @@ void MainWindow::on_btnExport_clicked()
     if (exporter->write()) {
         lastExportFolder = QFileInfo(fileName).absolutePath();
         // First, where the window's edge cannot cut it off.
-        lblOutcome->setText(tr("Exported to %1; ").arg(QDir::toNativeSeparators(fileName)) +
-                            resultLine);
+        lblOutcome->setText(
+            tr("The export has been completed: %1; ").arg(QDir::toNativeSeparators(fileName)) +
+            resultLine);
         return;
     }
     // Opened but not written through (disk full, say) reads "Could not write", not "open".
@@ -477,6 +478,9 @@ void fillTree(QTreeWidget* tree, const StatTable& table, StatKind kind, const QF
         largest = std::max(largest, table.row(i)->percent);
     for (unsigned i = 0; i < table.rowCount(); ++i)
         tree->addTopLevelItem(resultItem(*table.row(i), kind, bold, largest));
+    // A list emptied and refilled in one go, with a row selected before, repaints only
+    // that row: the rest of the screen would show the last run.
+    tree->viewport()->update();
 }
 
 } // namespace
