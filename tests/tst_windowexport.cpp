@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -66,7 +65,6 @@ private slots:
     void failures();
     void folderWithoutWritePermission();
     void writeFailure();
-    void dialogOpensInTheLastExportFolder();
 
 private:
     // Runs an analysis of the test folder in window.
@@ -79,7 +77,6 @@ private:
 
     QTemporaryDir dir;
     QString pictures;
-    QString dialogFolder; // where the last Save dialog opened
 };
 
 void TestWindowExport::initTestCase()
@@ -112,7 +109,6 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
         if (!dialog)
             return;
         sawDialog = true;
-        dialogFolder = dialog->directory().absolutePath();
         if (dialog->windowTitle() != QLatin1String("Save Stats") ||
             dialog->nameFilters() !=
                 QStringList({"Report Page (*.html)", "CSV File (*.csv)", "JSON File (*.json)",
@@ -305,23 +301,6 @@ void TestWindowExport::writeFailure()
     analyse(&window);
     const QString path = dir.filePath(QStringLiteral("full.htm"));
     QCOMPARE(exportAs(&window, path), QStringLiteral("Could not write ") + path);
-}
-
-void TestWindowExport::dialogOpensInTheLastExportFolder()
-{
-    MainWindow window;
-    window.show();
-    analyse(&window);
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    QCOMPARE(exportAs(&window, QString()), QString());
-    QCOMPARE(dialogFolder, QFileInfo(pictures).isDir() ? pictures : QDir::homePath());
-    const QString folder = dir.filePath("exports");
-    QVERIFY(QDir().mkpath(folder));
-    QVERIFY(exportAs(&window, folder + "/a.json").startsWith("The export has been completed: "));
-    // A failed export does not move it.
-    QVERIFY(exportAs(&window, dir.filePath("none/b.json")).startsWith("Could not open "));
-    QCOMPARE(exportAs(&window, QString()), QString());
-    QCOMPARE(dialogFolder, folder);
 }
 
 QTEST_MAIN(TestWindowExport)
