@@ -21,6 +21,38 @@ QString CSVExporter::field(const QString& text)
     return out;
 }
 
+QString CSVExporter::number(std::optional<StatKind> kind, const StatRow& row)
+{
+    if (!kind)
+        return QString();
+    switch (*kind) {
+    case FocalLength:
+    case Aperture:
+    case Iso:
+        return tenthsLabel(row.key);
+    case FocalLength35mm:
+        return row.key == 0 ? QString() : tenthsLabel(row.key);
+    case ExposureTime: {
+        // Whole microseconds as exact decimals, not the nearest double.
+        QString seconds = QString::number(row.key / 1000000);
+        const qint64 fraction = row.key % 1000000;
+        if (fraction != 0) {
+            seconds +=
+                QLatin1Char('.') + QStringLiteral("%1").arg(fraction, 6, 10, QLatin1Char('0'));
+            while (seconds.endsWith(QLatin1Char('0')))
+                seconds.chop(1);
+        }
+        return seconds;
+    }
+    case Year:
+        return row.key == 0 ? QString() : QString::number(row.key);
+    case Camera:
+    case Lens:
+        break;
+    }
+    return QString();
+}
+
 CSVExporter::CSVExporter(const QString& fileName) : fileName(fileName) {}
 
 bool CSVExporter::write()
@@ -30,7 +62,7 @@ bool CSVExporter::write()
 
 bool CSVExporter::writeTo(QIODevice* device)
 {
-    QString text = QStringLiteral("Table,Value,Pictures,Percent\r\n");
+    QString text = QStringLiteral("Table,Value,Number,Pictures,Percent\r\n");
     for (const ExportSection& section : sections) {
         const unsigned rows = section.table ? section.table->rowCount() : 0;
         const QString title = field(section.title);
@@ -39,8 +71,8 @@ bool CSVExporter::writeTo(QIODevice* device)
             const QString label =
                 section.kind ? displayLabel(*section.kind, row->label) : row->label;
             text += title + QLatin1Char(',') + field(label) + QLatin1Char(',') +
-                    QString::number(row->count) + QLatin1Char(',') + percentText(row->percent) +
-                    QLatin1String("\r\n");
+                    number(section.kind, *row) + QLatin1Char(',') + QString::number(row->count) +
+                    QLatin1Char(',') + percentText(row->percent) + QLatin1String("\r\n");
         }
     }
     const QByteArray bytes = text.toUtf8();

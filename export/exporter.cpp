@@ -18,12 +18,35 @@ QString exportErrorMessage(ExportError error, const QString& target)
     return QString();
 }
 
+namespace {
+
+// A device or a FIFO, which saveAs() writes in place.
+bool isWrittenInPlace(const QFileInfo& target)
+{
+    return target.exists() && !target.isFile() && !target.isDir();
+}
+
+} // namespace
+
+ExportError exportTargetError(const QString& fileName)
+{
+    const QFileInfo target(fileName);
+    // Opening a FIFO would wait for its reader; its permission is what can be known now.
+    if (isWrittenInPlace(target))
+        return target.isWritable() ? ExportError::None : ExportError::OpenFailed;
+    // The same opening as saveAs(): its temporary file goes again when cancelled.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return ExportError::OpenFailed;
+    file.cancelWriting();
+    return ExportError::None;
+}
+
 bool Exporter::saveAs(const QString& fileName)
 {
     // A device or a FIFO (/dev/null, /dev/stdout into a pipe) is written in place: the
     // atomic rename would replace the node itself by an ordinary file.
-    const QFileInfo target(fileName);
-    if (target.exists() && !target.isFile() && !target.isDir()) {
+    if (isWrittenInPlace(QFileInfo(fileName))) {
         QFile file(fileName);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             lastError = ExportError::OpenFailed;

@@ -22,6 +22,11 @@ enum class ExportError
 // "Could not open " or "Could not write " and the target; "" for None.
 QString exportErrorMessage(ExportError error, const QString& target);
 
+// Whether write() could open fileName now: OpenFailed where it could not (a missing or
+// read-only folder, a folder of that name, a device not writable), else None. Leaves the
+// target and its folder as they were.
+ExportError exportTargetError(const QString& fileName);
+
 // Writes statistics tables, given as titled sections, in one file format.
 class Exporter
 {

@@ -166,7 +166,7 @@ QString checkRichExports(const TableSet& tables, const PictureValues& values)
         return QStringLiteral("page: not a whole page, or markup from a text");
     CSVExporter csvExporter(QStringLiteral("unused.csv"));
     const QByteArray csv = write(csvExporter);
-    if (!csv.startsWith("Table,Value,Pictures,Percent\r\n") || !csv.endsWith("\r\n"))
+    if (!csv.startsWith("Table,Value,Number,Pictures,Percent\r\n") || !csv.endsWith("\r\n"))
         return QStringLiteral("CSV: lacks its header or last line end");
     JSONExporter jsonExporter(QStringLiteral("unused.json"));
     QJsonParseError error;

@@ -13,9 +13,11 @@
 
 namespace {
 
-QString usageError(const QString& message, const QCommandLineParser& parser)
+// One line for the reason and one for where the help is: the whole help would bury the
+// reason.
+QString usageError(const QString& message)
 {
-    return message + QStringLiteral("\n\n") + parser.helpText();
+    return message + QStringLiteral("\nTry 'lenstally-report --help' for more information.\n");
 }
 
 } // namespace
@@ -156,7 +158,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     const QCommandLineOption version = parser.addVersionOption();
 
     if (!parser.parse(arguments)) {
-        *text = usageError(parser.errorText(), parser);
+        *text = usageError(parser.errorText());
         return ParseResult::Error;
     }
     // Qt lists --help-all beside --help; both print the help.
@@ -171,11 +173,11 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1) {
-        *text = usageError(QStringLiteral("Only one FOLDER can be given."), parser);
+        *text = usageError(QStringLiteral("Only one FOLDER can be given."));
         return ParseResult::Error;
     }
     if (parser.isSet(raw) && parser.isSet(noRaw)) {
-        *text = usageError(QStringLiteral("--raw and --no-raw exclude each other."), parser);
+        *text = usageError(QStringLiteral("--raw and --no-raw exclude each other."));
         return ParseResult::Error;
     }
     // A second --make would silently replace the first: refuse it rather than guess.
@@ -184,20 +186,19 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         if (parser.values(*option).size() > 1) {
             const QString name = QStringLiteral("--") + option->names().constFirst();
             *text = usageError(name + QStringLiteral(" can be given only once") +
-                                   (option == &make || option == &model
-                                        ? QStringLiteral("; separate the names with \",\" "
-                                                         "or \";\".")
-                                        : QStringLiteral(".")),
-                               parser);
+                               (option == &make || option == &model
+                                    ? QStringLiteral("; separate the names with \",\" "
+                                                     "or \";\".")
+                                    : QStringLiteral(".")));
             return ParseResult::Error;
         }
     }
     if (parser.isSet(exceptMake) && !parser.isSet(make)) {
-        *text = usageError(QStringLiteral("--except-make needs --make."), parser);
+        *text = usageError(QStringLiteral("--except-make needs --make."));
         return ParseResult::Error;
     }
     if (parser.isSet(exceptModel) && !parser.isSet(model)) {
-        *text = usageError(QStringLiteral("--except-model needs --model."), parser);
+        *text = usageError(QStringLiteral("--except-model needs --model."));
         return ParseResult::Error;
     }
     const auto last = [&parser](const QCommandLineOption& option) {
@@ -226,14 +227,13 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         *date = QDate::fromString(given, QStringLiteral("yyyy-MM-dd"));
         if (!date->isValid() || given.size() != 10) {
             *text = usageError(QStringLiteral("--%1 needs a date as YYYY-MM-DD, not \"%2\".")
-                                   .arg(option->names().constFirst(), given),
-                               parser);
+                                   .arg(option->names().constFirst(), given));
             return ParseResult::Error;
         }
     }
     if (result.analysis.takenFrom.isValid() && result.analysis.takenUntil.isValid() &&
         result.analysis.takenFrom > result.analysis.takenUntil) {
-        *text = usageError(QStringLiteral("--taken-from must not be after --taken-until."), parser);
+        *text = usageError(QStringLiteral("--taken-from must not be after --taken-until."));
         return ParseResult::Error;
     }
     result.byValue = parser.isSet(byValue);
@@ -247,19 +247,18 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         *file = last(*option);
         if (parser.isSet(*option) && file->isEmpty()) {
             *text = usageError(
-                QStringLiteral("--%1 needs a file name.").arg(option->names().constFirst()),
-                parser);
+                QStringLiteral("--%1 needs a file name.").arg(option->names().constFirst()));
             return ParseResult::Error;
         }
         if (*file == QLatin1String("-"))
             ++toStandardOutput;
     }
     if (parser.isSet(noCache) && parser.isSet(cache)) {
-        *text = usageError(QStringLiteral("--no-cache and --cache exclude each other."), parser);
+        *text = usageError(QStringLiteral("--no-cache and --cache exclude each other."));
         return ParseResult::Error;
     }
     if (parser.isSet(cache) && last(cache).isEmpty()) {
-        *text = usageError(QStringLiteral("--cache needs a file name."), parser);
+        *text = usageError(QStringLiteral("--cache needs a file name."));
         return ParseResult::Error;
     }
     result.exiv2Only = parser.isSet(exiv2Only);
@@ -270,15 +269,14 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         bool ok = false;
         result.analysis.jobs = last(jobs).toInt(&ok);
         if (!ok || result.analysis.jobs < 1 || result.analysis.jobs > 8) {
-            *text = usageError(QStringLiteral("--jobs needs a number from 1 to 8."), parser);
+            *text = usageError(QStringLiteral("--jobs needs a number from 1 to 8."));
             return ParseResult::Error;
         }
     }
     // Two documents interleaved on one stream would be neither.
     if (toStandardOutput > 1) {
         *text = usageError(QStringLiteral("Only one of --tsv, --html, --page, --csv, --json and "
-                                          "--files can write to \"-\"."),
-                           parser);
+                                          "--files can write to \"-\"."));
         return ParseResult::Error;
     }
     *options = result;

@@ -29,7 +29,7 @@ enum class ParseResult
     Run,     // options holds the run
     Help,    // print text (the help) to standard output, status 0
     Version, // print text (the version) to standard output, status 0
-    Error,   // print text (message and usage) to standard error, status 2
+    Error,   // print text (the reason and where the help is) to standard error, status 2
 };
 
 // Parses arguments (program name first) into options; text is what to print for

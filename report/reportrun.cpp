@@ -36,6 +36,17 @@ void ReportRun::message(const QString& text)
 
 int ReportRun::exec()
 {
+    // A target that cannot be written is refused before a long walk and reading, not after.
+    for (const QString& fileName : {options.tsvFile, options.htmlFile, options.pageFile,
+                                    options.csvFile, options.jsonFile, options.filesFile}) {
+        if (fileName.isEmpty() || fileName == standardOutput)
+            continue;
+        const ExportError error = exportTargetError(fileName);
+        if (error != ExportError::None) {
+            message(exportErrorMessage(error, fileName));
+            return ExitOpenFailed;
+        }
+    }
     if (!analyse())
         return ExitInterrupted;
     const Refusal refusal = session.refusal();

@@ -66,6 +66,9 @@ void TestAboutDialog::widgets()
     if (auto* label = qobject_cast<QLabel*>(widget)) {
         QCOMPARE(label->alignment(), Qt::AlignHCenter | Qt::AlignVCenter);
         QCOMPARE(label->openExternalLinks(), opensLinks);
+        // A link without an address would lead nowhere: it is not shown.
+        if (opensLinks)
+            QCOMPARE(label->isVisibleTo(dialog), !text.contains("href=\"\""));
     }
 }
 

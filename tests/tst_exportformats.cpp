@@ -17,6 +17,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <QtTest>
 
 #include <array>
@@ -94,6 +95,9 @@ private slots:
     void hostileLabels_data();
     void hostileLabels();
     void csvReadsBack();
+    void csvNumbers_data();
+    void csvNumbers();
+    void csvNumbersInSpreadsheet();
     void jsonReadsBack();
     void optionalOutcomes_data();
     void optionalOutcomes();
@@ -197,10 +201,10 @@ void TestExportFormats::csvSmallSet()
     CSVExporter exporter(QString{});
     exporter.sections = smallSet();
     exporter.context = smallContext();
-    QCOMPARE(written(exporter), QByteArray("Table,Value,Pictures,Percent\r\n"
-                                           "Focal Length (35mm equivalent),50,2,66.67\r\n"
-                                           "Focal Length (35mm equivalent),Unknown,1,33.33\r\n"
-                                           "Camera,NIKON - Z 6,1,100.00\r\n"));
+    QCOMPARE(written(exporter), QByteArray("Table,Value,Number,Pictures,Percent\r\n"
+                                           "Focal Length (35mm equivalent),50,50,2,66.67\r\n"
+                                           "Focal Length (35mm equivalent),Unknown,,1,33.33\r\n"
+                                           "Camera,NIKON - Z 6,,1,100.00\r\n"));
 }
 
 void TestExportFormats::jsonSmallSet()
@@ -459,18 +463,90 @@ void TestExportFormats::csvReadsBack()
     bool ok = false;
     const QList<QStringList> records = parseCsv(QString::fromUtf8(written(exporter)), &ok);
     QVERIFY(ok);
-    QList<QStringList> expected = {{"Table", "Value", "Pictures", "Percent"}};
+    QList<QStringList> expected = {{"Table", "Value", "Number", "Pictures", "Percent"}};
     for (const ExportSection& section : exporter.sections) {
         for (unsigned i = 0; i < section.table->rowCount(); ++i) {
             const StatRow* row = section.table->row(i);
             expected.append({section.title, guarded(displayLabel(*section.kind, row->label)),
-                             QString::number(row->count), percentText(row->percent)});
+                             CSVExporter::number(section.kind, *row), QString::number(row->count),
+                             percentText(row->percent)});
         }
     }
     QCOMPARE(records, expected);
     QCOMPARE(records.size(), 1 + 2 * hostile.size() + 1 + 2 + 1 + 1);
-    QVERIFY(records.contains({"Focal Length (35mm equivalent)", "Unknown", "1", "100.00"}));
-    QVERIFY(records.contains({"Year", "Unknown", "1", "50.00"}));
+    QVERIFY(records.contains({"Focal Length (35mm equivalent)", "Unknown", "", "1", "100.00"}));
+    QVERIFY(records.contains({"Year", "Unknown", "", "1", "50.00"}));
+}
+
+void TestExportFormats::csvNumbers_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<double>("value"); // a number, exposure seconds, or a year key
+    QTest::addColumn<QString>("line"); // after the table title
+    QTest::newRow("1/30 s") << int(ExposureTime) << 1.0 / 30 << ",1/30,0.033333,1,100.00";
+    QTest::newRow("1/4000 s") << int(ExposureTime) << 1.0 / 4000 << ",1/4000,0.00025,1,100.00";
+    QTest::newRow("1.3 s") << int(ExposureTime) << 1.3 << ",1.3,1.3,1,100.00";
+    QTest::newRow("f/2.8") << int(Aperture) << 2.8 << ",2.8,2.8,1,100.00";
+    QTest::newRow("4.5 mm") << int(FocalLength) << 4.5 << ",4.5,4.5,1,100.00";
+    QTest::newRow("35 mm unknown") << int(FocalLength35mm) << 0.0 << ",Unknown,,1,100.00";
+    QTest::newRow("ISO 12800") << int(Iso) << 12800.0 << ",12800,12800,1,100.00";
+    QTest::newRow("year") << int(Year) << 2024.0 << ",2024,2024,1,100.00";
+    QTest::newRow("year unknown") << int(Year) << 0.0 << ",Unknown,,1,100.00";
+    QTest::newRow("camera") << int(Camera) << 0.0 << ",Canon - EOS 7D,,1,100.00";
+}
+
+void TestExportFormats::csvNumbers()
+{
+    QFETCH(int, kind);
+    QFETCH(double, value);
+    QFETCH(QString, line);
+    const StatKind statKind = StatKind(kind);
+    if (statKind == ExposureTime)
+        table(statKind).addExposureTime(float(value));
+    else if (statKind == Year)
+        table(statKind).addKeyed(qint64(value), value ? QString::number(value) : "Unknown");
+    else if (statKind == Camera)
+        table(statKind).addText("Canon - EOS 7D");
+    else
+        table(statKind).addNumber(float(value));
+    finish();
+    CSVExporter exporter(QString{});
+    exporter.sections = {{"T", "V", &table(statKind), statKind}};
+    QCOMPARE(written(exporter),
+             "Table,Value,Number,Pictures,Percent\r\nT" + line.toUtf8() + "\r\n");
+}
+
+// What a spreadsheet makes of the CSV: LibreOffice converts it to a flat OpenDocument
+// spreadsheet, whose cells carry their types. US English with special numbers detected is
+// the import that takes 1/30 and 1/8 for dates.
+void TestExportFormats::csvNumbersInSpreadsheet()
+{
+    const QString soffice = QStandardPaths::findExecutable("soffice");
+    if (soffice.isEmpty())
+        QSKIP("LibreOffice (soffice) is not installed");
+    for (double seconds : {1.0 / 30, 1.0 / 15, 1.0 / 8})
+        table(ExposureTime).addExposureTime(float(seconds));
+    finish();
+    QTemporaryDir dir;
+    CSVExporter exporter(dir.filePath("stats.csv"));
+    exporter.sections = allSections(tableSet());
+    QVERIFY(exporter.write());
+    QProcess office;
+    office.start(
+        soffice,
+        {"-env:UserInstallation=" + QUrl::fromLocalFile(dir.filePath("profile")).toString(),
+         "--headless", "--infilter=CSV:44,34,76,1,,1033,false,true", "--convert-to", "fods",
+         "--outdir", dir.path(), dir.filePath("stats.csv")});
+    QVERIFY(office.waitForFinished(120000));
+    QFile fods(dir.filePath("stats.fods"));
+    QVERIFY2(fods.open(QIODevice::ReadOnly), office.readAllStandardError().constData());
+    // Only the Number column holds these values; the labels may have become dates.
+    const QByteArray sheet = fods.readAll();
+    for (const char* number : {"0.033333", "0.066667", "0.125"}) {
+        const QByteArray cell =
+            QByteArray("office:value-type=\"float\" office:value=\"") + number + '"';
+        QVERIFY2(sheet.contains(cell), number);
+    }
 }
 
 void TestExportFormats::jsonReadsBack()

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWhatsThis>
 
 class TestMainWindowForm : public QObject
 {
@@ -407,6 +408,12 @@ void TestMainWindowForm::layouts()
 void TestMainWindowForm::windowProperties()
 {
     QVERIFY(window->windowFlags() & Qt::WindowContextHelpButtonHint);
+    // Without a "?" in the title bar, Shift+F1 reaches What's This.
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_F1, Qt::ShiftModifier);
+    QVERIFY(QWhatsThis::inWhatsThisMode());
+    QWhatsThis::leaveWhatsThisMode();
     QVERIFY(!window->windowIcon().isNull());
     for (const char* name : {"btnExport", "btnClose", "btnAbout"}) {
         auto* button = child<QPushButton>(name);

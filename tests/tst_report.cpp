@@ -171,8 +171,20 @@ void TestReport::refusals_data()
     QTest::newRow("export folder missing")
         << QStringList{lib, "--tsv", dir.filePath("none/out.txt")} << 6
         << "Could not open " + dir.filePath("none/out.txt") + "\n";
-    QTest::newRow("unknown option") << QStringList{lib, "--colour"} << 2 << "Usage:";
-    QTest::newRow("two folders") << QStringList{lib, lib} << 2 << "Usage:";
+    // Export targets are checked before the walk: no tables, nothing written, and an
+    // invalid folder not even looked at.
+    QTest::newRow("file list folder missing")
+        << QStringList{lib, "--files", dir.filePath("none/list.csv")} << 6
+        << "Could not open " + dir.filePath("none/list.csv") + "\n";
+    QTest::newRow("export target is a folder")
+        << QStringList{lib, "--csv", lib} << 6 << "Could not open " + lib + "\n";
+    QTest::newRow("export target before the folder")
+        << QStringList{dir.filePath("nowhere"), "--page", dir.filePath("none/p.html")} << 6
+        << "Could not open " + dir.filePath("none/p.html") + "\n";
+    QTest::newRow("unknown option") << QStringList{lib, "--colour"} << 2
+                                    << "Try 'lenstally-report --help' for more information.\n";
+    QTest::newRow("two folders") << QStringList{lib, lib} << 2
+                                 << "Try 'lenstally-report --help' for more information.\n";
 }
 
 void TestReport::refusals()
@@ -180,11 +192,13 @@ void TestReport::refusals()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, message);
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
     const Run run = runReport(arguments);
     QCOMPARE(run.status, status);
     QVERIFY2(QString::fromUtf8(run.err).contains(message), run.err.constData());
-    if (status != 6) // the failing export comes after the tables
-        QCOMPARE(run.out, QByteArray());
+    QCOMPARE(run.out, QByteArray());
+    // Neither an export nor a temporary file is left beside the targets.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
 }
 
 void TestReport::printsTheTables()
@@ -255,14 +269,16 @@ void TestReport::failedStandardOutputIsReported()
 
 void TestReport::existingExportKeptWhenOpenFails()
 {
-    // A folder that is a file: the export cannot be created; the TSV written first stays.
+    // A folder that is a file: the export cannot be created, which is known before the
+    // analysis, so the TSV named first is not replaced either.
     const QString tsv = dir.filePath("kept.txt");
     const QString blocker = dir.filePath("blocker");
     QVERIFY(writeBytes(blocker, "x"));
+    QVERIFY(writeBytes(tsv, "old"));
     const Run run = runReport({library, "--tsv", tsv, "--html", blocker + "/page.htm"});
     QCOMPARE(run.status, 6);
     QVERIFY(run.err.contains("Could not open " + (blocker + "/page.htm").toUtf8()));
-    QVERIFY(fileBytes(tsv).startsWith("Lenstally\r\n"));
+    QCOMPARE(fileBytes(tsv), QByteArray("old"));
 }
 
 void TestReport::leavesThePictureFolderAlone()

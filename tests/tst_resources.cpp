@@ -24,8 +24,8 @@ void TestResources::images_data()
     QTest::addColumn<QSize>("size");
 
     QTest::newRow(":/main/icon/mainicon") << QByteArray("ico") << QSize(64, 64);
-    for (const char* name :
-         {":/images/open", ":/images/play", ":/images/save", ":/images/about", ":/images/power"}) {
+    for (const char* name : {":/images/open", ":/images/play", ":/images/stop", ":/images/save",
+                             ":/images/about", ":/images/power"}) {
         QTest::newRow(name) << QByteArray("png") << QSize(16, 16);
         // Qt takes the 32-pixel drawing on screens at scale 2.
         QTest::newRow(qPrintable(QString::fromLatin1(name) + QStringLiteral("@2x")))

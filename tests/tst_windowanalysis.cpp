@@ -18,13 +18,16 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,7 +106,7 @@ int treeTotal(QTreeWidget* tree)
 {
     int total = 0;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        total += tree->topLevelItem(i)->text(1).toInt();
+        total += QLocale().toInt(tree->topLevelItem(i)->text(1));
     return total;
 }
 
@@ -170,6 +173,7 @@ private slots:
     void countingOptionsReachTheAnalysis();
     void enterInFolderFieldStarts();
     void rowListsItsPictures();
+    void secondRunReplacesTheFirst();
     void fileListFiltersByOutcome();
     void stopShowsWhatWasCounted();
     void stopDuringTheWalk();
@@ -324,8 +328,10 @@ void TestWindowAnalysis::collectsAndShowsResults()
             QVERIFY(item->font(0).bold());
             QVERIFY(!item->data(1, Qt::FontRole).isValid());
             QCOMPARE(item->data(0, Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft));
-            QCOMPARE(item->data(1, Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter));
-            QCOMPARE(item->data(2, Qt::TextAlignmentRole).toInt(), int(Qt::AlignHCenter));
+            QCOMPARE(item->data(1, Qt::TextAlignmentRole).toInt(),
+                     int(Qt::AlignRight | Qt::AlignVCenter));
+            QCOMPARE(item->data(2, Qt::TextAlignmentRole).toInt(),
+                     int(Qt::AlignRight | Qt::AlignVCenter));
             QCOMPARE(item->data(1, Qt::DisplayRole).userType(), QMetaType::QString);
         }
         // Counts and shares stay in sight at the default size; a long name is shortened in
@@ -537,7 +543,7 @@ void TestWindowAnalysis::filters()
     QCOMPARE(treeRows(widget<QTreeWidget>("treeCameraSorted")), cameras);
     int counted = 0;
     for (const QString& row : cameras)
-        counted += row.section('|', 1, 1).toInt();
+        counted += QLocale().toInt(row.section('|', 1, 1));
     QCOMPARE(widget<QLabel>("lblOutcome")->text(),
              QStringLiteral("6 files: %1 counted, %2 filtered out, 0 without usable data, "
                             "0 unreadable")
@@ -600,7 +606,7 @@ void TestWindowAnalysis::closeWindowDuringAnalysis()
 
     // The window keeps ticking while the session reads.
     auto* label = widget<QLabel>("lblPicturesFound");
-    QTRY_VERIFY(label->text().toInt() > 0);
+    QTRY_VERIFY(QLocale().toInt(label->text()) > 0);
     QCOMPARE(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Stop"));
     QVERIFY(widget<QProgressBar>("progressBar")->value() < 10000);
 
@@ -623,7 +629,9 @@ void TestWindowAnalysis::rowListsItsPictures()
     QTreeWidgetItem* row = tree->findItems(QStringLiteral("50"), Qt::MatchExactly).value(0);
     QVERIFY(row);
     QStringList listed, copied;
+    QString title;
     onModal(this, [&](QWidget* modal) {
+        title = modal->windowTitle();
         auto* pictures = modal->findChild<QTreeWidget*>(QStringLiteral("treePictures"));
         QVERIFY(pictures);
         for (int i = 0; i < pictures->topLevelItemCount(); ++i)
@@ -639,6 +647,43 @@ void TestWindowAnalysis::rowListsItsPictures()
     const QStringList expected{root + "/.hidden.jpg", root + "/B.JPG", root + "/a.jpg"};
     QCOMPARE(listed, expected); // sorted by path
     QCOMPARE(copied, expected);
+    QCOMPARE(title, QStringLiteral("Focal Length 50 mm: 3 pictures"));
+}
+
+// A new run: nothing of the last one stays in sight while it reads, and afterwards each list,
+// a clicked one included, shows the new run on screen as well as in its items.
+void TestWindowAnalysis::secondRunReplacesTheFirst()
+{
+    writeMixedTree();
+    QVERIFY(writeTyped(dir.filePath("second/g.jpg"), "Canon", "Canon EOS 7D", "35/1"));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    widget<QCheckBox>("chkTIFF")->setChecked(true);
+    start(dir.filePath(QStringLiteral("mixed")));
+    auto* tree = widget<QTreeWidget>("treeFocal");
+    QCOMPARE(tree->topLevelItemCount(), 3);
+    const QRect clicked = tree->visualItemRect(tree->topLevelItem(1));
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, clicked.center());
+    QVERIFY(tree->currentItem());
+
+    widget<QLineEdit>("txtFolderName")->setText(dir.filePath(QStringLiteral("second")));
+    widget<QPushButton>("btnStart")->click();
+    for (QTreeWidget* list : window->findChildren<QTreeWidget*>())
+        QVERIFY2(list->topLevelItemCount() == 0, qPrintable(list->objectName()));
+    QCOMPARE(widget<QLabel>("lblOutcome")->text(), QStringLiteral("Listing folders..."));
+    QVERIFY(!widget<QPushButton>("btnFiles")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(widget<QPushButton>("btnStart")->text(), QStringLiteral("&Start"),
+                              30000);
+    QCOMPARE(treeRows(tree), QStringList{"35|1|100.00"});
+    // What the screen shows of the list is what the list paints now.
+    QTest::qWait(50);
+    const QImage shown =
+        window->screen()
+            ->grabWindow(window->winId())
+            .toImage()
+            .copy(QRect(tree->viewport()->mapTo(window, QPoint(0, 0)), tree->viewport()->size()))
+            .convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!shown.isNull());
+    QCOMPARE(shown, tree->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
 }
 
 void TestWindowAnalysis::fileListFiltersByOutcome()
@@ -681,22 +726,29 @@ void TestWindowAnalysis::stopShowsWhatWasCounted()
     auto* start = widget<QPushButton>("btnStart");
     start->click();
     QCOMPARE(start->whatsThis(), QStringLiteral("Stops the analysis"));
-    QTRY_VERIFY(widget<QLabel>("lblPicturesFound")->text().toInt() > 0);
+    QTRY_VERIFY(QLocale().toInt(widget<QLabel>("lblPicturesFound")->text()) > 0);
     QElapsedTimer clock;
     clock.start();
+    QCOMPARE(start->icon().pixmap(16).toImage(), QIcon(":/images/stop").pixmap(16).toImage());
     start->click();
     QTRY_COMPARE_WITH_TIMEOUT(start->text(), QStringLiteral("&Start"), 2000);
+    QCOMPARE(start->icon().pixmap(16).toImage(), QIcon(":/images/play").pixmap(16).toImage());
     QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(start->whatsThis().startsWith(QStringLiteral("Starts analyzing the pictures. ")));
     QVERIFY(widget<QPushButton>("btnExport")->isEnabled());
     const QString outcome = widget<QLabel>("lblOutcome")->text();
-    QVERIFY2(outcome.startsWith("Stopped after ") && outcome.contains(" of 100,000 files; "),
+    // Every number in one format, the locale's.
+    const QLocale numbers;
+    const QString done = outcome.section(' ', 2, 2);
+    QVERIFY2(outcome.startsWith("Stopped after " + done + " of " + numbers.toString(manyPictures) +
+                                " files; " + done + " files: "),
              qPrintable(outcome));
+    QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), done);
     // The rows hold the pictures read so far, with their shares.
     const QStringList rows = treeRows(widget<QTreeWidget>("treeFocal"));
     QCOMPARE(rows.size(), 1);
     QVERIFY2(rows[0].startsWith("50|") && rows[0].endsWith("|100.00"), qPrintable(rows[0]));
-    QVERIFY(rows[0].section('|', 1, 1).toInt() < manyPictures);
+    QVERIFY(QLocale().toInt(rows[0].section('|', 1, 1)) < manyPictures);
 }
 
 void TestWindowAnalysis::stopDuringTheWalk()
@@ -714,9 +766,10 @@ void TestWindowAnalysis::stopDuringTheWalk()
     start->click();
     QTRY_COMPARE_WITH_TIMEOUT(start->text(), QStringLiteral("&Start"), 2000);
     const QString outcome = widget<QLabel>("lblOutcome")->text();
-    QVERIFY2(outcome == QLatin1String("Stopped while listing folders") ||
-                 outcome.startsWith(QLatin1String("Stopped after 0 of 100,000 files")),
-             qPrintable(outcome));
+    QVERIFY2(
+        outcome == QLatin1String("Stopped while listing folders") ||
+            outcome.startsWith("Stopped after 0 of " + QLocale().toString(manyPictures) + " files"),
+        qPrintable(outcome));
     QVERIFY(treeRows(widget<QTreeWidget>("treeFocal")).isEmpty());
 }
 

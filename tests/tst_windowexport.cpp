@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -69,7 +70,8 @@ private:
     // Runs an analysis of the test folder in window.
     void analyse(MainWindow* window);
     // Presses Export, types name into the file dialog (or cancels when name is empty) and
-    // returns the text of the message box that follows, or "" when none appears.
+    // returns the text of the message box that follows, else what the outcome line added,
+    // or "" when neither.
     // Saves under name with the dialog's file type filter chosen (the first when empty).
     QString exportAs(MainWindow* window, const QString& name, const QString& filter = QString());
 
@@ -100,15 +102,17 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
 {
     QString message;
     bool sawDialog = false;
-    onModal(this, [&](QWidget* modal) {
+    // The watchers go with this call: a message box that never came is not waited for later.
+    QObject scope;
+    onModal(&scope, [&](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         if (!dialog)
             return;
         sawDialog = true;
         if (dialog->windowTitle() != QLatin1String("Save Stats") ||
             dialog->nameFilters() !=
-                QStringList({"HTML File (*.htm)", "TAB Separated (*.txt)", "Report Page (*.html)",
-                             "CSV File (*.csv)", "JSON File (*.json)"})) {
+                QStringList({"Report Page (*.html)", "CSV File (*.csv)", "JSON File (*.json)",
+                             "TAB Separated (*.txt)", "HTML File (*.htm)"})) {
             message = QStringLiteral("unexpected dialog");
             dialog->reject();
             return;
@@ -118,7 +122,7 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
             return;
         }
         // Messages after the dialog are caught by the next watcher.
-        onModal(this, [&](QWidget* next) {
+        onModal(&scope, [&](QWidget* next) {
             if (auto* box = qobject_cast<QMessageBox*>(next)) {
                 message = box->text();
                 QCOMPARE(box->windowTitle(), QStringLiteral("Lenstally v1.2"));
@@ -131,9 +135,16 @@ QString TestWindowExport::exportAs(MainWindow* window, const QString& name, cons
         dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(name);
         static_cast<QDialog*>(dialog)->accept();
     });
+    const QString before = window->findChild<QLabel*>(QStringLiteral("lblOutcome"))->text();
     window->findChild<QPushButton*>(QStringLiteral("btnExport"))->click();
     if (!sawDialog)
         return QStringLiteral("no dialog");
+    // A success shows in the outcome line, before the analysis' own text.
+    const QString after = window->findChild<QLabel*>(QStringLiteral("lblOutcome"))->text();
+    if (message.isEmpty() && after != before)
+        return after.endsWith(QStringLiteral("; ") + before)
+                   ? after.left(after.size() - before.size() - 2)
+                   : QStringLiteral("outcome line lost");
     return message;
 }
 
@@ -170,8 +181,8 @@ void TestWindowExport::formatFollowsName_data()
                            << "<dt>Folder</dt><dd>" + folder + "</dd>";
     QTest::newRow(".HTML") << "STATS.HTML" << QByteArray("<!DOCTYPE html>\n")
                            << QByteArray("<tr><td>Counted</td><td class=\"num\">2</td></tr>");
-    QTest::newRow(".csv") << "stats.csv" << QByteArray("Table,Value,Pictures,Percent\r\n")
-                          << QByteArray("\nYear,Unknown,2,100.00\r\n");
+    QTest::newRow(".csv") << "stats.csv" << QByteArray("Table,Value,Number,Pictures,Percent\r\n")
+                          << QByteArray("\nYear,Unknown,,2,100.00\r\n");
     QTest::newRow(".json") << "stats.json" << QByteArray("{\n  \"program\": \"Lenstally\"")
                            << "\"folder\": \"" + folder + "\"";
     QTest::newRow(".JSON") << "stats.JSON" << QByteArray("{\n")
@@ -206,7 +217,7 @@ void TestWindowExport::nameWithoutSuffixTakesTheChosenType()
     window.show();
     analyse(&window);
     QCOMPARE(exportAs(&window, dir.filePath("stats"), filter),
-             QStringLiteral("The export has been completed"));
+             "The export has been completed: " + dir.filePath(written));
     QVERIFY(!QFileInfo::exists(dir.filePath("stats")));
     QFile file(dir.filePath(written));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -223,7 +234,7 @@ void TestWindowExport::formatFollowsName()
     window.show();
     analyse(&window);
     const QString path = dir.filePath(name);
-    QCOMPARE(exportAs(&window, path), QStringLiteral("The export has been completed"));
+    QCOMPARE(exportAs(&window, path), "The export has been completed: " + path);
 
     QFile file(path); // the name as typed: no extension added
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -23,16 +23,20 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
 #include <QUrl>
+#include <QWhatsThis>
 
+#include <algorithm>
 #include <cstdlib>
 
 MainWindow::MainWindow(QWidget* parent)
@@ -40,6 +44,8 @@ MainWindow::MainWindow(QWidget* parent)
 {
     ui->setupUi(this);
     setWindowFlags(windowFlags() | Qt::WindowContextHelpButtonHint);
+    // A main window gets no "?" in its title bar: What's This is reached by Shift+F1.
+    addAction(QWhatsThis::createAction(this));
     aboutDialog = new AboutDialog(this);
     progressTimer = new QTimer(this);
     session->setKeepPictures(true);
@@ -203,11 +209,18 @@ void MainWindow::on_btnExport_clicked()
         QMessageBox::warning(this, windowTitle(), tr("Nothing to export"), QMessageBox::Ok);
         return;
     }
+    // The folder of the last export, else the pictures folder, else home; never the folder
+    // the program happened to start in.
+    QString folder = lastExportFolder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
     QString filter;
     QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Save Stats"), QString(),
-        tr("HTML File (*.htm);;TAB Separated (*.txt);;Report Page (*.html);;CSV File (*.csv);;"
-           "JSON File (*.json)"),
+        this, tr("Save Stats"), folder,
+        tr("Report Page (*.html);;CSV File (*.csv);;JSON File (*.json);;TAB Separated (*.txt);;"
+           "HTML File (*.htm)"),
         &filter);
     if (fileName.size() <= 2)
         return;
@@ -218,10 +231,18 @@ void MainWindow::on_btnExport_clicked()
     exporter->sections = exportSections(exportFormatFor(fileName), session->result().tableSet());
     if (lastAnalysis)
         exporter->context = *lastAnalysis;
+    // A success is said in the outcome line, with no box to click away; a failure keeps its box.
+    if (exporter->write()) {
+        lastExportFolder = QFileInfo(fileName).absolutePath();
+        // First, where the window's edge cannot cut it off.
+        lblOutcome->setText(
+            tr("The export has been completed: %1; ").arg(QDir::toNativeSeparators(fileName)) +
+            resultLine);
+        return;
+    }
     // Opened but not written through (disk full, say) reads "Could not write", not "open".
-    const QString text = exporter->write() ? tr("The export has been completed")
-                                           : exportErrorMessage(exporter->error(), fileName);
-    QMessageBox::information(this, windowTitle(), text, QMessageBox::Ok);
+    QMessageBox::information(this, windowTitle(), exportErrorMessage(exporter->error(), fileName),
+                             QMessageBox::Ok);
 }
 
 std::unique_ptr<Exporter> MainWindow::createExporter(const QString& fileName)
@@ -278,7 +299,10 @@ void MainWindow::on_btnStart_clicked()
     ui->btnExport->setEnabled(false);
     ui->progressBar->setValue(0);
     ui->lblPicturesFound->setText(QStringLiteral("0"));
+    // Nothing of the last run stays in sight under the new one.
+    clearResults();
     lblOutcome->setText(tr("Listing folders..."));
+    lblOutcome->setToolTip(QString());
 
     lastAnalysis =
         std::make_unique<ExportContext>(makeExportContext(request, OutcomeCounts(), QDateTime()));
@@ -297,6 +321,33 @@ void MainWindow::showFileList()
     dialog.exec();
 }
 
+QString MainWindow::rowTitle(StatKind kind, const QString& label, int pictures) const
+{
+    // The tabs come in the order of the kinds.
+    const QString table = ui->tabWidget->tabText(int(kind)).remove(QLatin1Char('&'));
+    QString value = label;
+    if (label != QLatin1String("Unknown")) {
+        switch (kind) {
+        case FocalLength:
+        case FocalLength35mm:
+            value = tr("%1 mm").arg(label);
+            break;
+        case Aperture:
+            value = QStringLiteral("f/") + label;
+            break;
+        case ExposureTime:
+            value = tr("%1 s").arg(label);
+            break;
+        default:
+            break;
+        }
+    }
+    const QString count =
+        pictures == 1 ? tr("1 picture") : tr("%1 pictures").arg(QLocale().toString(pictures));
+    // The ISO table's title is its unit: "ISO 200".
+    return table + QLatin1Char(' ') + value + QStringLiteral(": ") + count;
+}
+
 void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
 {
     if (!item || session->isRunning())
@@ -307,7 +358,7 @@ void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
         if (index >= 0 && index < files.size())
             paths << files.at(index);
     }
-    RowPicturesDialog dialog(tr("Pictures of %1").arg(item->text(0)), paths, this);
+    RowPicturesDialog dialog(rowTitle(kind, item->text(0), int(paths.size())), paths, this);
     dialog.exec();
 }
 
@@ -323,12 +374,14 @@ QString MainWindow::startWhatsThis()
 void MainWindow::setStartButtonStops(bool stops)
 {
     ui->btnStart->setText(stops ? tr("&Stop") : tr("&Start"));
+    ui->btnStart->setIcon(
+        QIcon(stops ? QStringLiteral(":/images/stop") : QStringLiteral(":/images/play")));
     ui->btnStart->setWhatsThis(stops ? tr("Stops the analysis") : startWhatsThis());
 }
 
 void MainWindow::progressTimer_timeout()
 {
-    const QLocale numbers(QLocale::English);
+    const QLocale numbers;
     const int total = session->fileTotal();
     if (total < 0) {
         lblOutcome->setText(
@@ -337,7 +390,7 @@ void MainWindow::progressTimer_timeout()
     }
     const int done = session->filesDone();
     ui->progressBar->setValue(progressValue(done, total));
-    ui->lblPicturesFound->setText(QString::number(done));
+    ui->lblPicturesFound->setText(numbers.toString(done));
     if (!stopRequested)
         lblOutcome->setText(tr("Reading %1 files").arg(numbers.toString(total)));
 }
@@ -364,7 +417,7 @@ void MainWindow::analysisFinished()
         QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
         return;
     }
-    ui->lblPicturesFound->setText(QString::number(done));
+    ui->lblPicturesFound->setText(QLocale().toString(done));
     const bool stopped = session->wasStopped() && done < total;
     if (!stopped)
         ui->progressBar->setValue(10000);
@@ -373,16 +426,21 @@ void MainWindow::analysisFinished()
     showResults();
     showOutcomes();
     if (stopped)
-        lblOutcome->setText(session->stoppedLine() + lblOutcome->text());
+        lblOutcome->setText(session->stoppedLine(QLocale()) + lblOutcome->text());
+    resultLine = lblOutcome->text();
+    // The line may be cut at the window's edge; its tool tip has it whole.
+    lblOutcome->setToolTip(lblOutcome->toolTip().isEmpty()
+                               ? resultLine
+                               : resultLine + QLatin1Char('\n') + lblOutcome->toolTip());
 }
 
 void MainWindow::showOutcomes()
 {
     const AnalysisResult* results = &session->result();
-    QString text = session->summary();
+    QString text = session->summary(QLocale());
     if (!results->unlistedFolders.isEmpty())
-        text +=
-            tr("; %n folder(s) could not be read", nullptr, int(results->unlistedFolders.size()));
+        text += tr("; %1 folder(s) could not be read")
+                    .arg(QLocale().toString(results->unlistedFolders.size()));
     // The cache never changes what is counted, but a user should know it was not used.
     for (const QString& warning : results->cacheWarnings) {
         text += QStringLiteral("; ") + warning;
@@ -396,38 +454,40 @@ void MainWindow::showOutcomes()
 
 namespace {
 
-QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold)
+QTreeWidgetItem* resultItem(const StatRow& row, StatKind kind, const QFont& bold, float largest)
 {
     auto* item = new QTreeWidgetItem;
     item->setText(0, displayLabel(kind, row.label));
     item->setToolTip(0, item->text(0));
     item->setData(0, Qt::UserRole, row.id);
-    item->setText(1, QString::number(row.count));
+    item->setText(1, QLocale().toString(row.count));
     item->setText(2, percentText(row.percent));
+    item->setData(2, ShareBarDelegate::LargestShareRole, double(largest));
     item->setFont(0, bold);
     item->setTextAlignment(0, Qt::AlignLeft);
-    item->setTextAlignment(1, Qt::AlignHCenter);
-    item->setTextAlignment(2, Qt::AlignHCenter);
+    item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     return item;
 }
 
 void fillTree(QTreeWidget* tree, const StatTable& table, StatKind kind, const QFont& bold)
 {
+    // The bars are scaled to the largest share, so that small shares still tell apart.
+    float largest = 0;
     for (unsigned i = 0; i < table.rowCount(); ++i)
-        tree->addTopLevelItem(resultItem(*table.row(i), kind, bold));
+        largest = std::max(largest, table.row(i)->percent);
+    for (unsigned i = 0; i < table.rowCount(); ++i)
+        tree->addTopLevelItem(resultItem(*table.row(i), kind, bold, largest));
+    // A list emptied and refilled in one go, with a row selected before, repaints only
+    // that row: the rest of the screen would show the last run.
+    tree->viewport()->update();
 }
 
 } // namespace
 
-void MainWindow::showResults()
+QList<MainWindow::TreePair> MainWindow::treePairs() const
 {
-    struct Pair
-    {
-        StatKind kind;
-        QTreeWidget* byValue;
-        QTreeWidget* byCount;
-    };
-    const Pair pairs[] = {
+    return {
         {FocalLength, ui->treeFocal, ui->treeFocalSorted},
         {FocalLength35mm, ui->treeFocal35, ui->treeFocal35Sorted},
         {Aperture, ui->treeAperture, ui->treeApertureSorted},
@@ -437,13 +497,22 @@ void MainWindow::showResults()
         {Lens, ui->treeLens, ui->treeLensSorted},
         {Year, ui->treeYear, ui->treeYearSorted},
     };
-    for (const Pair& pair : pairs) {
+}
+
+void MainWindow::clearResults()
+{
+    for (const TreePair& pair : treePairs()) {
         pair.byValue->clear();
         pair.byCount->clear();
     }
+}
+
+void MainWindow::showResults()
+{
+    clearResults();
     QFont bold;
     bold.setWeight(QFont::Bold);
-    for (const Pair& pair : pairs) {
+    for (const TreePair& pair : treePairs()) {
         showInBothOrders(
             session->result().table(pair.kind),
             [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },

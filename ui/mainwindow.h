@@ -4,12 +4,14 @@
 
 #include "core/count/statkind.h"
 
+#include <QList>
 #include <QMainWindow>
 
 #include <memory>
 
 class AboutDialog;
 class CountingOptionsBox;
+class QTreeWidget;
 class QTreeWidgetItem;
 class AnalysisSession;
 struct ExportContext;
@@ -55,10 +57,23 @@ private slots:
     void on_btnAbout_clicked();
 
 private:
+    // A table's two lists: by value on the left, by share on the right.
+    struct TreePair
+    {
+        StatKind kind;
+        QTreeWidget* byValue;
+        QTreeWidget* byCount;
+    };
+    QList<TreePair> treePairs() const;
+    // Empties every list.
+    void clearResults();
     // Fills the trees from the tables; leaves every table sorted by count.
     void showResults();
     // Shows what became of the files of the last analysis.
     void showOutcomes();
+    // The title of a row's list: the table, the value with its unit and the pictures
+    // ("Focal Length (35mm) 50 mm: 3 pictures").
+    QString rowTitle(StatKind kind, const QString& label, int pictures) const;
     // Lists the pictures counted in a row of a kind's table.
     void showRowPictures(StatKind kind, QTreeWidgetItem* item);
     // Lists every file of the last analysis with its outcome and values.
@@ -80,6 +95,8 @@ private:
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
     bool stopRequested = false;
+    QString resultLine;       // the outcome line of the last analysis, before any export
+    QString lastExportFolder; // where the Save dialog opens next
 };
 
 #endif

@@ -34,6 +34,12 @@ icon -size 64x64 xc:none \
     -draw 'polygon 14,6 58,32 14,58' \
     play
 
+# Stop: a red square, which Start shows while an analysis runs.
+icon -size 64x64 xc:none \
+    -fill '#d32f2f' -stroke '#7f1d1d' -strokewidth 3 \
+    -draw 'roundrectangle 10,10 54,54 5,5' \
+    stop
+
 # Save: a blue floppy disk with its label and shutter.
 icon -size 64x64 xc:none \
     -fill '#2f5fa8' -stroke '#16325e' -strokewidth 2 \

@@ -35,19 +35,17 @@ int OutcomeCounts::files() const
     return counted + filteredOut + unusable + unreadable + outsideDates + pairDuplicates;
 }
 
-QString OutcomeCounts::summary(bool withPairs, bool withDates) const
+QString OutcomeCounts::summary(bool withPairs, bool withDates, const QLocale& numbers) const
 {
     QString text = QStringLiteral("%1 files: %2 counted, %3 filtered out, %4 without usable "
                                   "data, %5 unreadable")
-                       .arg(files())
-                       .arg(counted)
-                       .arg(filteredOut)
-                       .arg(unusable)
-                       .arg(unreadable);
+                       .arg(numbers.toString(files()), numbers.toString(counted),
+                            numbers.toString(filteredOut), numbers.toString(unusable),
+                            numbers.toString(unreadable));
     if (withPairs)
-        text += QStringLiteral(", %1 pair duplicates").arg(pairDuplicates);
+        text += QStringLiteral(", %1 pair duplicates").arg(numbers.toString(pairDuplicates));
     if (withDates)
-        text += QStringLiteral(", %1 outside the dates").arg(outsideDates);
+        text += QStringLiteral(", %1 outside the dates").arg(numbers.toString(outsideDates));
     return text;
 }
 

@@ -10,6 +10,7 @@
 #include "core/count/tally.h"
 
 #include <QHash>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -33,8 +34,10 @@ struct OutcomeCounts
     // The number of files counted in some outcome.
     int files() const;
     // "186 files: 66 counted, 0 filtered out, 100 without usable data, 20 unreadable",
-    // then ", P pair duplicates" and ", D outside the dates" when asked for.
-    QString summary(bool withPairs = false, bool withDates = false) const;
+    // then ", P pair duplicates" and ", D outside the dates" when asked for; the numbers
+    // as the locale writes them (the C locale: without grouping).
+    QString summary(bool withPairs = false, bool withDates = false,
+                    const QLocale& numbers = QLocale::c()) const;
 };
 
 // The outcome in the words of the summary line: "counted", "filtered out", "without

@@ -69,14 +69,13 @@ bool AnalysisSession::wait(int ms)
     return true;
 }
 
-QString AnalysisSession::summary() const
+QString AnalysisSession::summary(const QLocale& numbers) const
 {
-    return analysis.outcomes.summary(lastRequest.pairsOnce, lastRequest.hasDateRange());
+    return analysis.outcomes.summary(lastRequest.pairsOnce, lastRequest.hasDateRange(), numbers);
 }
 
-QString AnalysisSession::stoppedLine() const
+QString AnalysisSession::stoppedLine(const QLocale& numbers) const
 {
-    const QLocale numbers(QLocale::English);
     return QStringLiteral("Stopped after %1 of %2 files; ")
         .arg(numbers.toString(filesDone()), numbers.toString(fileTotal()));
 }

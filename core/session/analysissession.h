@@ -66,10 +66,11 @@ public:
     // When the last analysis ended (null while none has).
     QDateTime finishedAt() const { return endTime; }
     // What became of the files, as every front end says it: the counts' summary, with the
-    // pair duplicates and the files outside the dates when those options are on.
-    QString summary() const;
+    // pair duplicates and the files outside the dates when those options are on; numbers
+    // as the locale writes them.
+    QString summary(const QLocale& numbers = QLocale::c()) const;
     // After a stop during the reading: "Stopped after 1,234 of 20,000 files; ".
-    QString stoppedLine() const;
+    QString stoppedLine(const QLocale& numbers = QLocale(QLocale::English)) const;
 
 signals:
     // The analysis ended: refused, complete, or stopped. Emitted on the session's thread;
