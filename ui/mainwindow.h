@@ -10,6 +10,8 @@
 
 class AboutDialog;
 class CountingOptionsBox;
+class InsightsTab;
+class TableChart;
 class QTreeWidgetItem;
 class AnalysisSession;
 struct ExportContext;
@@ -57,6 +59,10 @@ private slots:
 private:
     // Fills the trees from the tables; leaves every table sorted by count.
     void showResults();
+    // Adds a chart beside each table's lists and the Insights tab.
+    void addInsightViews();
+    // Fills the charts and the Insights tab from the tables.
+    void showInsights();
     // Shows what became of the files of the last analysis.
     void showOutcomes();
     // Lists the pictures counted in a row of a kind's table.
@@ -77,6 +83,8 @@ private:
     QLabel* lblOutcome;       // what became of every file
     QPushButton* btnFiles;    // lists every file with its outcome and values
     CountingOptionsBox* countingOptions;
+    InsightsTab* insightsTab;               // the ninth tab: coverage and lens usage
+    TableChart* charts[StatKindCount] = {}; // beside each table's lists
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
     bool stopRequested = false;
