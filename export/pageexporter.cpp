@@ -45,6 +45,10 @@ const char styleSheet[] =
     "svg.chart .band80 { fill: #6f9bd1; }\n"
     "svg.chart .band95 { fill: #bcd0ea; }\n"
     "ul.coverage { margin: 0.25rem 0; padding-left: 1.25rem; }\n"
+    "div.scroll { overflow-x: auto; }\n"
+    "table.lenses { font-size: 0.9em; }\n"
+    "table.lenses td:first-child { min-width: 11rem; overflow-wrap: normal; }\n"
+    "table.lenses td.wraps { white-space: normal; }\n"
     "table { border-collapse: collapse; width: 100%; margin: 0.5rem 0; }\n"
     "table.outcomes { width: auto; min-width: 18rem; }\n"
     "table.rows { width: auto; min-width: min(100%, 36rem); }\n"
@@ -270,10 +274,10 @@ constexpr int plotTop = 18; // room for the largest count
 constexpr int plotHeight = 120;
 constexpr int tickSpace = 18;       // below the plot, for the axis labels
 constexpr double unknownStart = 90; // the unknown row's bar stands apart, right
-constexpr double columnWidth = 1.2;
 
 // One column of a value chart, with its tool tip.
-QString column(const QString& label, const StatRow& row, double centre, int largest)
+QString column(const QString& label, const StatRow& row, double centre, double columnWidth,
+               int largest)
 {
     const int height = std::max(1, int(double(row.count) / largest * plotHeight + 0.5));
     return QStringLiteral("<g><title>%1: %2, %3 %</title><rect class=\"bar\" x=\"%4\" "
@@ -301,6 +305,8 @@ QString valueChart(const ExportSection& section)
             unknown = table.row(i);
     }
     const double span = unknown ? unknownStart - 4 : 100;
+    // Wide where there are few values, thin where there are many.
+    const double width = std::clamp(span / (3.0 * table.rowCount()), 0.3, 2.5);
     const int height = plotTop + plotHeight + tickSpace;
     const int base = plotTop + plotHeight;
     QString text = QStringLiteral("<figure>\n<svg class=\"chart\" width=\"100%\" height=\"%1\" "
@@ -327,11 +333,12 @@ QString valueChart(const ExportSection& section)
     for (const unsigned i : chartOrder(table, kind)) {
         const StatRow& row = *table.row(i);
         if (row.key > 0)
-            text += column(rowLabel(section, row), row, axis.position(row.key) * span, largest);
+            text +=
+                column(rowLabel(section, row), row, axis.position(row.key) * span, width, largest);
     }
     if (unknown) {
         const double centre = (unknownStart + 100) / 2;
-        text += column(rowLabel(section, *unknown), *unknown, centre, largest);
+        text += column(rowLabel(section, *unknown), *unknown, centre, width, largest);
         text += QStringLiteral("<text class=\"tick\" x=\"%1\" y=\"%2\" text-anchor=\"middle\">"
                                "%3</text>\n")
                     .arg(percentOfWidth(centre))
@@ -378,7 +385,7 @@ QString insightsSection(const Insights& insights)
         text += QStringLiteral("<figure>\n<svg class=\"chart\" width=\"100%\" height=\"%1\" "
                                "role=\"img\" aria-label=\"Focal coverage on a 35 mm axis\">\n")
                     .arg(height);
-        for (const qint64 key : axisTicks(FocalLength35mm, axis, 0.06)) {
+        for (const qint64 key : axisTicks(FocalLength35mm, axis, 0.09)) {
             text += QStringLiteral("<line class=\"grid\" x1=\"%1\" y1=\"0\" x2=\"%1\" "
                                    "y2=\"%2\"/><text class=\"tick\" x=\"%1\" y=\"%3\" "
                                    "text-anchor=\"middle\">%4</text>\n")
@@ -405,7 +412,8 @@ QString insightsSection(const Insights& insights)
             text += QStringLiteral("<li>") + html(coverageLine(range)) + QStringLiteral("</li>\n");
         text += QStringLiteral("</ul>\n");
     }
-    text += QStringLiteral("<h3>Lens usage</h3>\n<table class=\"rows\">\n<thead><tr>");
+    text += QStringLiteral("<h3>Lens usage</h3>\n<div class=\"scroll\">\n<table class=\"lenses\">\n"
+                           "<thead><tr>");
     const QStringList headings = lensUsageHeadings();
     for (qsizetype c = 0; c < headings.size(); ++c) {
         text += QStringLiteral("<th scope=\"col\"") + QLatin1String(c ? " class=\"num\">" : ">") +
@@ -416,12 +424,15 @@ QString insightsSection(const Insights& insights)
         const QStringList cells = lensUsageCells(lens);
         text += QStringLiteral("<tr>");
         for (qsizetype c = 0; c < cells.size(); ++c) {
-            text += QLatin1String(c ? "<td class=\"num\">" : "<td>") + html(cells[c]) +
-                    QStringLiteral("</td>");
+            // The favourite with its 35 mm value is the one long cell that may wrap.
+            text += QLatin1String(c == 0   ? "<td>"
+                                  : c == 6 ? "<td class=\"num wraps\">"
+                                           : "<td class=\"num\">") +
+                    html(cells[c]) + QStringLiteral("</td>");
         }
         text += QStringLiteral("</tr>\n");
     }
-    return text + QStringLiteral("</tbody>\n</table>\n</section>\n");
+    return text + QStringLiteral("</tbody>\n</table>\n</div>\n</section>\n");
 }
 
 QString rowsTable(const ExportSection& section)

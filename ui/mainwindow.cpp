@@ -468,17 +468,16 @@ void MainWindow::addInsightViews()
         {Year, ui->treeYear},
     };
     for (const auto& [kind, tree] : lists) {
-        // The lists' row holds the two trees; the chart goes first, as wide as both.
+        // The lists' row holds the two trees; the chart goes first. The lists keep a little
+        // more room each, so that "Unknown" and the counts stay whole at the first size.
         for (QBoxLayout* row : tree->parentWidget()->findChildren<QBoxLayout*>()) {
             if (row->indexOf(tree) < 0)
                 continue;
             charts[kind] = new TableChart(kind, tree->parentWidget());
             charts[kind]->setObjectName(QStringLiteral("chart%1").arg(int(kind)));
-            row->insertWidget(0, charts[kind], 1);
-            row->setStretchFactor(tree, 1);
-            for (int i = 0; i < row->count(); ++i)
-                if (auto* other = qobject_cast<QTreeWidget*>(row->itemAt(i)->widget()))
-                    row->setStretchFactor(other, 1);
+            row->insertWidget(0, charts[kind], 3);
+            for (int i = 1; i < row->count(); ++i)
+                row->setStretch(i, 4);
         }
     }
     insightsTab = new InsightsTab(ui->tabWidget);

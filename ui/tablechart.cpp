@@ -103,7 +103,9 @@ void TableChart::paintColumns(QPainter& painter, const QRect& area)
     painter.setPen(grid);
     painter.drawLine(plot.bottomLeft(), plot.bottomRight());
     const int labelTop = plot.bottom() + 3;
-    const int columnWidth = std::max(2, fm.averageCharWidth() * 3 / 4);
+    // Wide where there are few values, thin where there are many.
+    const int columnWidth = std::clamp(knownWidth / std::max<int>(3 * int(bars.size()), 1), 2,
+                                       fm.averageCharWidth() * 2);
     const auto height = [&](int count) {
         return std::max(1, int(double(count) / largest * plot.height() + 0.5));
     };
