@@ -164,6 +164,12 @@ void TestInsights::readingsFollowTrackedRows()
                                                            "700/1120/28/C"));
     const std::vector<int> places{3, 1, 9};
     QCOMPARE(text(trackedReadings(tables, &places)), QStringLiteral("700/1120/28/C 500/0/18/B"));
+    // Texts on one buffer are told apart by their length, not by their address alone.
+    static const QChar buffer[] = {u'A', u'B'};
+    std::vector<InsightReading> shared(2);
+    shared[0].lens = QString::fromRawData(buffer, 1);
+    shared[1].lens = QString::fromRawData(buffer, 2);
+    QCOMPARE(::lensUsage(shared).size(), size_t(2));
     // Without tracking there is nothing to tell from.
     owned[FocalLength].clear();
     QVERIFY(trackedReadings(tables).empty());

@@ -7,7 +7,6 @@
 #include <QHash>
 
 #include <algorithm>
-#include <map>
 
 namespace {
 
@@ -17,17 +16,22 @@ float shareOf(int part, int whole)
     return whole > 0 ? float(double(qint64(part) * 100) / double(whole)) : 0.0f;
 }
 
-// The key counted most often, ties to the smallest; none for no keys.
-std::optional<qint64> mostCommon(const std::map<qint64, int>& counts)
+// The value occurring most often, ties to the smallest; none for no values. Sorts them.
+std::optional<qint64> mostCommon(std::vector<qint64>& values)
 {
+    std::sort(values.begin(), values.end());
     std::optional<qint64> best;
-    int bestCount = 0;
-    for (const auto& [key, count] : counts) {
-        // Ascending keys: strictly more keeps the smaller on a tie.
-        if (count > bestCount) {
-            best = key;
-            bestCount = count;
+    size_t bestRun = 0;
+    for (size_t i = 0; i < values.size();) {
+        size_t j = i;
+        while (j < values.size() && values[j] == values[i])
+            ++j;
+        // Ascending values: strictly longer keeps the smaller on a tie.
+        if (j - i > bestRun) {
+            best = values[i];
+            bestRun = j - i;
         }
+        i = j;
     }
     return best;
 }
@@ -70,57 +74,88 @@ std::vector<CoverageRange> focalCoverage(const std::vector<InsightReading>& read
 
 std::vector<LensUsage> lensUsage(const std::vector<InsightReading>& readings)
 {
-    // Each lens's readings, lenses in order of their first reading.
+    // Each reading's lens, lenses numbered in order of their first reading. Readings taken
+    // from a table share their row's text, so a text already seen is found by its address
+    // (with its length, as raw data may share one), which costs far less than its hash.
     QHash<QString, int> lensIndex;
-    std::vector<std::vector<const InsightReading*>> byLens;
+    QHash<const QChar*, std::pair<qsizetype, int>> seen;
     std::vector<QString> labels;
-    for (const InsightReading& r : readings) {
-        auto it = lensIndex.constFind(r.lens);
-        if (it == lensIndex.constEnd()) {
-            it = lensIndex.insert(r.lens, int(byLens.size()));
-            byLens.emplace_back();
-            labels.push_back(r.lens);
+    std::vector<int> lensOf(readings.size());
+    std::vector<int> counts;
+    for (size_t i = 0; i < readings.size(); ++i) {
+        const QString& lens = readings[i].lens;
+        const auto known = seen.constFind(lens.constData());
+        int id;
+        if (known != seen.constEnd() && known->first == lens.size()) {
+            id = known->second;
+        } else {
+            auto it = lensIndex.constFind(lens);
+            if (it == lensIndex.constEnd()) {
+                it = lensIndex.insert(lens, int(labels.size()));
+                labels.push_back(lens);
+                counts.push_back(0);
+            }
+            id = it.value();
+            seen.insert(lens.constData(), {lens.size(), id});
         }
-        byLens[size_t(it.value())].push_back(&r);
+        lensOf[i] = id;
+        ++counts[size_t(id)];
     }
+    // The readings' numbers grouped by lens, in one array read in order.
+    std::vector<size_t> start(labels.size() + 1, 0);
+    for (size_t l = 0; l < labels.size(); ++l)
+        start[l + 1] = start[l] + size_t(counts[l]);
+    struct Numbers
+    {
+        qint64 focalLength, focalLength35mm, aperture;
+    };
+    std::vector<Numbers> grouped(readings.size());
+    std::vector<size_t> next(start.begin(), start.end() - 1);
+    for (size_t i = 0; i < readings.size(); ++i)
+        grouped[next[size_t(lensOf[i])]++] = {readings[i].focalLength, readings[i].focalLength35mm,
+                                              readings[i].aperture};
+
     const int total = int(readings.size());
     std::vector<LensUsage> lenses;
-    lenses.reserve(byLens.size());
-    for (size_t l = 0; l < byLens.size(); ++l) {
-        const std::vector<const InsightReading*>& own = byLens[l];
+    lenses.reserve(labels.size());
+    std::vector<qint64> values;
+    for (size_t l = 0; l < labels.size(); ++l) {
+        const auto own = grouped.cbegin() + std::ptrdiff_t(start[l]);
+        const auto end = grouped.cbegin() + std::ptrdiff_t(start[l + 1]);
         LensUsage u;
         u.label = labels[l];
-        u.count = int(own.size());
+        u.count = counts[l];
         u.percent = shareOf(u.count, total);
-        u.shortest = u.longest = own.front()->focalLength;
-        u.widest = own.front()->aperture;
-        for (const InsightReading* r : own) {
+        u.shortest = u.longest = own->focalLength;
+        u.widest = own->aperture;
+        for (auto r = own; r != end; ++r) {
             u.shortest = std::min(u.shortest, r->focalLength);
             u.longest = std::max(u.longest, r->focalLength);
             u.widest = std::min(u.widest, r->aperture);
         }
         int atShort = 0, atLong = 0, wideOpen = 0;
-        std::map<qint64, int> between;
-        for (const InsightReading* r : own) {
-            atShort += r->focalLength == u.shortest;
-            atLong += r->focalLength == u.longest;
+        values.clear();
+        for (auto r = own; r != end; ++r) {
+            const qint64 focal = r->focalLength;
+            atShort += focal == u.shortest;
+            atLong += focal == u.longest;
             wideOpen += r->aperture == u.widest;
-            if (r->focalLength > u.shortest && r->focalLength < u.longest)
-                ++between[r->focalLength];
+            if (focal > u.shortest && focal < u.longest)
+                values.push_back(focal);
         }
         u.wideOpen = shareOf(wideOpen, u.count);
         if (u.shortest != u.longest) {
             u.atShortEnd = shareOf(atShort, u.count);
             u.atLongEnd = shareOf(atLong, u.count);
         }
-        u.favourite = mostCommon(between);
+        u.favourite = mostCommon(values);
         if (u.favourite) {
-            std::map<qint64, int> equivalents;
-            for (const InsightReading* r : own) {
+            values.clear();
+            for (auto r = own; r != end; ++r) {
                 if (r->focalLength == *u.favourite && r->focalLength35mm > 0)
-                    ++equivalents[r->focalLength35mm];
+                    values.push_back(r->focalLength35mm);
             }
-            u.favourite35mm = mostCommon(equivalents);
+            u.favourite35mm = mostCommon(values);
         }
         lenses.push_back(std::move(u));
     }
