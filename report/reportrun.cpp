@@ -62,7 +62,9 @@ int ReportRun::exec()
 
 int ReportRun::writeResults()
 {
-    const QString text = sortedTablesText();
+    QString text = sortedTablesText();
+    if (options.insights)
+        text += QLatin1Char('\n') + insightsText(insights());
     // In the order of the options' help; the first failure ends the run.
     const std::pair<ExportFormat, QString> exports[] = {
         {ExportFormat::Tab, options.tsvFile},   {ExportFormat::Html, options.htmlFile},
@@ -100,6 +102,9 @@ bool ReportRun::analyse()
 {
     if (!options.filesFile.isEmpty())
         session.setKeepFileRecords(true);
+    // The insights are worked out from the row each picture went to.
+    if (options.insights || !options.pageFile.isEmpty() || !options.jsonFile.isEmpty())
+        session.setKeepPictures(true);
     if (options.verbose) {
         session.setMessageSink([this](const QString& path, const QStringList& said) {
             for (const QString& line : said)
@@ -196,7 +201,16 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
     AnalysisResult& result = session.result();
     exporter->sections = exportSections(format, result.tableSet());
     exporter->context = makeExportContext(options.analysis, result.outcomes, session.finishedAt());
+    if (format == ExportFormat::Page || format == ExportFormat::Json)
+        exporter->context.insights = insights();
     return writeExport(exporter.get(), fileName);
+}
+
+const Insights& ReportRun::insights()
+{
+    if (!worked)
+        worked = computeInsights(trackedReadings(session.result().tableSet()));
+    return *worked;
 }
 
 int ReportRun::writeExport(Exporter* exporter, const QString& fileName)

@@ -8,6 +8,7 @@
 #include "export/resultexport.h"
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -39,6 +40,8 @@ private:
     // Prints the tables and writes the exports; the exit status.
     int writeResults();
     void message(const QString& text);
+    // The counted pictures' insights, worked out once.
+    const Insights& insights();
 
     ReportOptions options;
     QIODevice* out;
@@ -46,7 +49,8 @@ private:
     std::function<bool()> interrupted;
     bool showProgress = false;
     AnalysisSession session;
-    QStringList messages; // "path: message" lines, for --verbose
+    QStringList messages;           // "path: message" lines, for --verbose
+    std::optional<Insights> worked; // insights(), once asked for
 };
 
 #endif

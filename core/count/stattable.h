@@ -50,6 +50,8 @@ public:
     // With tracking: the places, in the order added, of the values counted in the row
     // whose id is given; empty without tracking.
     std::vector<int> valuesOfRow(int id) const;
+    // With tracking: the row id of every value, in the order added; empty without.
+    const std::vector<int>& valueRows() const { return rowOfValue; }
 
     // Sets every row's percent to count * 100 / total.
     void computePercents();
