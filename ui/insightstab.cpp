@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/insightstab.h"
 
+#include <QLocale>
+
 #include <QHeaderView>
 #include <QLabel>
 #include <QSortFilterProxyModel>
@@ -78,6 +80,9 @@ QVariant LensUsageModel::data(const QModelIndex& index, int role) const
     const QString& text = cells[size_t(index.row())].at(index.column());
     switch (role) {
     case Qt::DisplayRole:
+        // Counts in the locale's format, as everywhere in the window.
+        if (index.column() == PicturesColumn)
+            return QLocale().toString(lenses[size_t(index.row())].count);
         return text;
     case Qt::ToolTipRole:
         return index.column() == LensColumn || index.column() == FavouriteColumn ? text
