@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/tablechart.h"
 
+#include <QLocale>
+
 #include "core/count/numberformat.h"
 #include "core/count/stattable.h"
 #include "core/session/analysisresult.h"
@@ -17,7 +19,8 @@ constexpr double unknownShare = 0.12; // of the plot's width, right, for the unk
 
 QString picturesText(int count)
 {
-    return count == 1 ? QObject::tr("1 picture") : QObject::tr("%1 pictures").arg(count);
+    return count == 1 ? QObject::tr("1 picture")
+                      : QObject::tr("%1 pictures").arg(QLocale().toString(count));
 }
 
 } // namespace
