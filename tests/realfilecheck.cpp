@@ -12,6 +12,7 @@
 #include "core/read/exifaccess.h"
 #include "core/read/fastreader.h"
 #include "core/read/picturereading.h"
+#include "core/session/analysisresult.h"
 
 #include <QByteArray>
 #include <QDataStream>
@@ -168,20 +169,6 @@ ChildReading readInChild(const QString& path, bool whole, int timeoutMs)
     return result;
 }
 
-QString outcomeName(PictureOutcome outcome)
-{
-    switch (outcome) {
-    case PictureOutcome::Unreadable:
-        return QStringLiteral("unreadable");
-    case PictureOutcome::Unusable:
-        return QStringLiteral("without usable data");
-    case PictureOutcome::Counted:
-        return QStringLiteral("counted");
-    default:
-        return QStringLiteral("outcome %1").arg(int(outcome));
-    }
-}
-
 // The compared fields of a reading, as text, by name.
 QList<QPair<QString, QString>> fields(const PictureReading& r)
 {
@@ -191,7 +178,7 @@ QList<QPair<QString, QString>> fields(const PictureReading& r)
     };
     const PictureValues& v = r.values;
     return {
-        {QStringLiteral("outcome"), outcomeName(r.outcome)},
+        {QStringLiteral("outcome"), outcomeText(r.outcome)},
         {QStringLiteral("Make"), tag(r.makeRead, r.makeTag)},
         {QStringLiteral("Model"), tag(r.modelRead, r.modelTag)},
         {QStringLiteral("FocalLength"), number(v.focalLength)},

@@ -107,20 +107,7 @@ void StatTable::addUnknown()
 {
     // Kept among the text rows: an exposure row is found by its label, a number row by its
     // key, and neither is ever labelled "Unknown".
-    const QString label = QStringLiteral("Unknown");
-    const auto it = textIndex.find(label);
-    int id;
-    if (it != textIndex.end()) {
-        id = it->second;
-        ++rows[size_t(id)].count;
-    } else {
-        id = int(rows.size());
-        textIndex.emplace(label, id);
-        rows.push_back(StatRow{label, 0, 1, 0.0f, id});
-    }
-    ++totalCount;
-    if (tracking)
-        rowOfValue.push_back(id);
+    addText(QStringLiteral("Unknown"));
 }
 
 void StatTable::computePercents()
