@@ -9,6 +9,7 @@ int main(int argc, char* argv[])
     // Wayland finds the window's icon through the desktop entry.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.lenstally.Lenstally"));
     MainWindow window;
+    window.rememberSettings();
     window.show();
     return app.exec();
 }

@@ -8,13 +8,21 @@ ExportContext makeExportContext(const AnalysisRequest& request, const OutcomeCou
                                 const QDateTime& analysedAt)
 {
     ExportContext context;
-    context.folder = request.folder.isEmpty()
-                         ? QString()
-                         : QDir::cleanPath(QFileInfo(request.folder).absoluteFilePath());
+    const auto absolute = [](const QString& folder) {
+        return folder.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    };
+    context.folder = absolute(request.folder);
+    for (const QString& folder : request.folders())
+        context.folders << absolute(folder);
     context.analysedAt = analysedAt;
     context.request = request;
     context.outcomes = outcomes;
     return context;
+}
+
+bool namesEveryFolder(const ExportContext& context)
+{
+    return context.folders.size() > 1 || !context.request.exclude.isEmpty();
 }
 
 QString programVersion()

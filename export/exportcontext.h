@@ -16,6 +16,7 @@
 struct ExportContext
 {
     QString folder;          // the analysed folder, absolute and cleaned
+    QStringList folders;     // every analysed folder so, folder first
     QDateTime analysedAt;    // when the analysis ended; invalid when not known
     AnalysisRequest request; // formats, filters, reading threads and counting options
     OutcomeCounts outcomes;
@@ -23,9 +24,13 @@ struct ExportContext
 };
 
 // The context of an analysis of request that ended at analysedAt with outcomes; the
-// folder is request.folder made absolute.
+// folder is request.folder made absolute, folders every folder of the request so.
 ExportContext makeExportContext(const AnalysisRequest& request, const OutcomeCounts& outcomes,
                                 const QDateTime& analysedAt);
+
+// True when the exports name every folder and the patterns: when there is more than one
+// folder or something is left out (else they read as they did before either existed).
+bool namesEveryFolder(const ExportContext& context);
 
 // The program's version as the build gives it ("1.2").
 QString programVersion();

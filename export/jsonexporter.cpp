@@ -133,6 +133,14 @@ bool JSONExporter::writeTo(QIODevice* device)
     text += QStringLiteral("{\n  \"program\": \"Lenstally\",\n  \"version\": ") +
             string(programVersion()) + QStringLiteral(",\n  \"folder\": ") +
             string(context.folder) + QStringLiteral(",\n");
+    const auto list = [](const QStringList& texts) {
+        QStringList strings;
+        for (const QString& text : texts)
+            strings << string(text);
+        return QLatin1Char('[') + strings.join(QLatin1String(", ")) + QLatin1Char(']');
+    };
+    if (namesEveryFolder(context))
+        text += QStringLiteral("  \"folders\": ") + list(context.folders) + QStringLiteral(",\n");
 
     QStringList formats;
     for (const QString& name : formatNames(request))
@@ -150,6 +158,9 @@ bool JSONExporter::writeTo(QIODevice* device)
         (request.countIncomplete ? QStringLiteral(",\n    \"countIncomplete\": true") : QString()) +
         QStringLiteral(",\n    \"takenFrom\": ") + date(request.takenFrom) +
         QStringLiteral(",\n    \"takenUntil\": ") + date(request.takenUntil) +
+        (request.exclude.isEmpty()
+             ? QString()
+             : QStringLiteral(",\n    \"exclude\": ") + list(request.exclude)) +
         QStringLiteral("\n  },\n");
 
     text += QStringLiteral("  \"totals\": {\"files\": %1, \"counted\": %2, \"filteredOut\": %3, "

@@ -154,8 +154,18 @@ QString settingsList(const ExportContext& context)
         return QStringLiteral("<dt>") + QLatin1String(term) + QStringLiteral("</dt><dd>") +
                definition + QStringLiteral("</dd>\n");
     };
+    QString folders;
+    if (namesEveryFolder(context)) {
+        QStringList names;
+        for (const QString& folder : context.folders)
+            names << html(folder);
+        folders = item("Folders", names.join(QLatin1String("<br>"))) +
+                  item("Excluded", context.request.exclude.isEmpty()
+                                       ? QStringLiteral("none")
+                                       : html(context.request.exclude.join(QLatin1String("; "))));
+    }
     return QStringLiteral("<dl class=\"settings\">\n") + item("Folder", html(context.folder)) +
-           item("Analysed", when) +
+           folders + item("Analysed", when) +
            item("Formats",
                 formats.isEmpty() ? QStringLiteral("none") : formats.join(QLatin1String(", "))) +
            item("Make", html(filterText(request.makeText, request.exceptMake))) +

@@ -29,8 +29,11 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         "Counts the pictures below FOLDER by focal length, 35 mm focal length, aperture, ISO, "
         "exposure time, camera, lens and year, as the Lenstally window does, and prints the "
         "eight tables."));
-    parser.addPositionalArgument(QStringLiteral("FOLDER"),
-                                 QStringLiteral("The folder to analyse, with its subfolders."));
+    parser.addPositionalArgument(
+        QStringLiteral("FOLDER"),
+        QStringLiteral("The folder to analyse, with its subfolders; several may be given, and a "
+                       "file reached from two of them counts once."),
+        QStringLiteral("FOLDER..."));
     const QCommandLineOption jpeg(QStringLiteral("jpeg"), QStringLiteral("Analyse JPEG files."));
     const QCommandLineOption tiff(QStringLiteral("tiff"), QStringLiteral("Analyse TIFF files."));
     const QCommandLineOption raw(QStringLiteral("raw"),
@@ -122,6 +125,12 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("Keep what is read from each file in the database FILE rather than in "
                        "the reading cache of the user's cache folder."),
         QStringLiteral("FILE"));
+    const QCommandLineOption exclude(
+        QStringLiteral("exclude"),
+        QStringLiteral("Leave out the folders and files whose name matches PATTERN (\"*\", "
+                       "\"?\", \"[...]\", case-sensitive); a PATTERN with \"/\" matches the "
+                       "path below FOLDER. May be given several times."),
+        QStringLiteral("PATTERN"));
     const QCommandLineOption exiv2Only(
         QStringLiteral("exiv2-only"),
         QStringLiteral("Read every picture with Exiv2 alone, not with the fast reader of common "
@@ -153,7 +162,8 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
                        takenUntil,
                        noCache,
                        cache,
-                       exiv2Only});
+                       exiv2Only,
+                       exclude});
     const QCommandLineOption insights(
         QStringLiteral("insights"),
         QStringLiteral("Also print the focal coverage and the lens usage after the tables."));
@@ -176,10 +186,6 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return ParseResult::Version;
     }
     const QStringList positional = parser.positionalArguments();
-    if (positional.size() > 1) {
-        *text = usageError(QStringLiteral("Only one FOLDER can be given."));
-        return ParseResult::Error;
-    }
     if (parser.isSet(raw) && parser.isSet(noRaw)) {
         *text = usageError(QStringLiteral("--raw and --no-raw exclude each other."));
         return ParseResult::Error;
@@ -211,6 +217,14 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
     };
     ReportOptions result;
     result.analysis.folder = positional.value(0);
+    result.analysis.moreFolders = positional.mid(1);
+    result.analysis.exclude = parser.values(exclude);
+    for (const QString& pattern : result.analysis.exclude) {
+        if (pattern.trimmed().isEmpty() || pattern.trimmed() == QLatin1String("/")) {
+            *text = usageError(QStringLiteral("--exclude needs a pattern."));
+            return ParseResult::Error;
+        }
+    }
     result.analysis.jpeg = parser.isSet(jpeg);
     result.analysis.tiff = parser.isSet(tiff);
     result.analysis.raw = !parser.isSet(noRaw);

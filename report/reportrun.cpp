@@ -51,7 +51,7 @@ int ReportRun::exec()
         return ExitInterrupted;
     const Refusal refusal = session.refusal();
     if (refusal != Refusal::None) {
-        message(refusalLine(refusal, options.analysis.folder));
+        message(refusalLine(refusal, refusedFolder(options.analysis, refusal)));
         return refusalStatus(refusal);
     }
     const int status = writeResults();
@@ -152,6 +152,11 @@ void ReportRun::printSummary()
             message(line);
         for (const QString& folder : result.unlistedFolders)
             message(refusalMessage(Refusal::UnreadableFolder) + QLatin1Char(' ') + folder);
+        if (!options.analysis.exclude.isEmpty()) {
+            message(QStringLiteral("Left out by --exclude: %1 folders, %2 files")
+                        .arg(result.leftOutFolders)
+                        .arg(result.leftOutFiles));
+        }
     }
     // The cache never changes the results; what went wrong with it is said even when quiet.
     for (const QString& warning : result.cacheWarnings)

@@ -73,6 +73,8 @@ private slots:
     void stoppedWalkKeepsWhatItFound_data();
     void stoppedWalkKeepsWhatItFound();
     void unreadableFoldersReported();
+    void severalFoldersAndPatterns_data();
+    void severalFoldersAndPatterns();
 };
 
 void TestFileCollector::extensions_data()
@@ -336,6 +338,106 @@ void TestFileCollector::unreadableFoldersReported()
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QCOMPARE(files, QStringList{dir.filePath("open.jpg")});
     QCOMPARE(unlisted, QStringList{dir.filePath("closed")});
+}
+
+void TestFileCollector::severalFoldersAndPatterns_data()
+{
+    // Every case walks this tree, relative to a temporary folder:
+    //   lib/a.jpg  lib/2019/x/edits/e.jpg  lib/2019/x/k.jpg  lib/edits/f.jpg
+    //   lib/_trash/t.jpg  lib/Trash/u.jpg  lib/.hidden/h.jpg  lib/b.xmp.jpg
+    //   phone/p.jpg  phone/lib-link -> lib (a linked folder: its own files, not descended)
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QStringList>("patterns");
+    // Subfolders come in the listing's order: only the first file's place is fixed (the
+    // first chosen folder's first file by name).
+    QTest::addColumn<QStringList>("listed");
+    QTest::addColumn<int>("leftOutFolders");
+    QTest::addColumn<int>("leftOutFiles");
+    const QStringList all{
+        "lib/a.jpg",       "lib/b.xmp.jpg",    "lib/2019/x/k.jpg", "lib/2019/x/edits/e.jpg",
+        "lib/Trash/u.jpg", "lib/_trash/t.jpg", "lib/edits/f.jpg"};
+    QTest::newRow("one folder, nothing left out")
+        << QStringList{"lib"} << QStringList{} << all << 0 << 0;
+    QTest::newRow("the same folder twice")
+        << QStringList{"lib", "lib/"} << QStringList{} << all << 0 << 0;
+    QTest::newRow("a folder inside another, inner first")
+        << QStringList{"lib/2019", "lib"} << QStringList{}
+        << QStringList{"lib/2019/x/k.jpg", "lib/2019/x/edits/e.jpg", "lib/a.jpg",
+                       "lib/b.xmp.jpg",    "lib/Trash/u.jpg",        "lib/_trash/t.jpg",
+                       "lib/edits/f.jpg"}
+        << 0 << 0;
+    QTest::newRow("a linked folder's files counted once")
+        << QStringList{"lib", "phone"} << QStringList{} << all + QStringList{"phone/p.jpg"} << 0
+        << 0;
+    QTest::newRow("name pattern: every folder so named")
+        << QStringList{"lib"} << QStringList{"edits"}
+        << QStringList{"lib/a.jpg", "lib/b.xmp.jpg", "lib/2019/x/k.jpg", "lib/Trash/u.jpg",
+                       "lib/_trash/t.jpg"}
+        << 2 << 0;
+    QTest::newRow("case-sensitive, wildcards, brackets")
+        << QStringList{"lib"} << QStringList{"[_T]*rash", "?.xmp.*"}
+        << QStringList{"lib/a.jpg", "lib/2019/x/k.jpg", "lib/2019/x/edits/e.jpg", "lib/edits/f.jpg"}
+        << 2 << 1;
+    QTest::newRow("lower-case pattern leaves Trash in")
+        << QStringList{"lib"} << QStringList{"trash"} << all << 0 << 0;
+    QTest::newRow("path pattern: only at that place")
+        << QStringList{"lib"} << QStringList{"2019/*/edits"}
+        << QStringList{"lib/a.jpg",       "lib/b.xmp.jpg",    "lib/2019/x/k.jpg",
+                       "lib/Trash/u.jpg", "lib/_trash/t.jpg", "lib/edits/f.jpg"}
+        << 1 << 0;
+    QTest::newRow("path pattern: a star stays in one folder")
+        << QStringList{"lib"} << QStringList{"*/edits"}
+        << QStringList{"lib/a.jpg",        "lib/b.xmp.jpg",
+                       "lib/2019/x/k.jpg", "lib/2019/x/edits/e.jpg",
+                       "lib/Trash/u.jpg",  "lib/_trash/t.jpg",
+                       "lib/edits/f.jpg"}
+        << 0 << 0;
+    QTest::newRow("path pattern with slashes around it")
+        << QStringList{"lib"} << QStringList{"/2019/"} << all.mid(0, 2) + all.mid(4) << 1 << 0;
+    QTest::newRow("path pattern, relative to each folder")
+        << QStringList{"lib/2019", "lib"} << QStringList{"x/edits"}
+        << QStringList{"lib/2019/x/k.jpg",       "lib/a.jpg",       "lib/b.xmp.jpg",
+                       "lib/2019/x/edits/e.jpg", "lib/Trash/u.jpg", "lib/_trash/t.jpg",
+                       "lib/edits/f.jpg"}
+        << 1 << 0;
+    QTest::newRow("a pattern matching a chosen folder's name does not drop it")
+        << QStringList{"lib/edits"} << QStringList{"edits"} << QStringList{"lib/edits/f.jpg"} << 0
+        << 0;
+    QTest::newRow("file pattern through a linked folder")
+        << QStringList{"phone"} << QStringList{"a.jpg"}
+        << QStringList{"phone/p.jpg", "phone/lib-link/b.xmp.jpg"} << 0 << 1;
+}
+
+void TestFileCollector::severalFoldersAndPatterns()
+{
+    QFETCH(QStringList, folders);
+    QFETCH(QStringList, patterns);
+    QFETCH(QStringList, listed);
+    QFETCH(int, leftOutFolders);
+    QFETCH(int, leftOutFiles);
+    QTemporaryDir dir;
+    for (const char* file : {"lib/a.jpg", "lib/2019/x/edits/e.jpg", "lib/2019/x/k.jpg",
+                             "lib/edits/f.jpg", "lib/_trash/t.jpg", "lib/Trash/u.jpg",
+                             "lib/.hidden/h.jpg", "lib/b.xmp.jpg", "phone/p.jpg"}) {
+        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(file)).path()));
+        QVERIFY(touch(dir.filePath(file)));
+    }
+    QVERIFY(QFile::link(dir.filePath("lib"), dir.filePath("phone/lib-link")));
+    QStringList roots;
+    for (const QString& folder : folders)
+        roots << dir.filePath(folder);
+    for (int jobs : {1, 3}) {
+        const FolderWalk walk = collectFolders(roots, {"jpg"}, WalkExclusion(patterns), jobs);
+        QStringList files = relative(dir.path(), walk.files);
+        QCOMPARE(files.value(0), listed.first());
+        files.sort();
+        QStringList expected = listed;
+        expected.sort();
+        QCOMPARE(files, expected);
+        QCOMPARE(walk.leftOutFolders, leftOutFolders);
+        QCOMPARE(walk.leftOutFiles, leftOutFiles);
+        QVERIFY(walk.unlisted.isEmpty());
+    }
 }
 
 #include "tst_filecollector.moc"

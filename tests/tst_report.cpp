@@ -135,6 +135,8 @@ private slots:
     void interruption_data();
     void interruption();
     void benchmarkSmokeRun();
+    void severalFoldersAndExclusions_data();
+    void severalFoldersAndExclusions();
 
 private:
     QString bigFolder();
@@ -184,8 +186,15 @@ void TestReport::refusals_data()
         << "Could not open " + dir.filePath("none/p.html") + "\n";
     QTest::newRow("unknown option") << QStringList{lib, "--colour"} << 2
                                     << "Try 'lenstally-report --help' for more information.\n";
-    QTest::newRow("two folders") << QStringList{lib, lib} << 2
-                                 << "Try 'lenstally-report --help' for more information.\n";
+    QTest::newRow("second folder missing") << QStringList{lib, dir.filePath("nowhere"), lib} << 4
+                                           << "Invalid Folder: " + dir.filePath("nowhere") + "\n";
+    QTest::newRow("a folder that is a file") << QStringList{jpegsOnly, jpegsOnly + "/a.jpg"} << 4
+                                             << "Invalid Folder: " + jpegsOnly + "/a.jpg\n";
+    QTest::newRow("no files in any folder")
+        << QStringList{jpegsOnly, jpegsOnly} << 5 << "No files were found\n";
+    QTest::newRow("every file left out")
+        << QStringList{lib, "--exclude", "20*", "--exclude", "IMG_?.*"} << 5
+        << "No files were found\n";
 }
 
 void TestReport::refusals()
@@ -521,4 +530,56 @@ void TestReport::benchmarkSmokeRun()
 }
 
 QTEST_GUILESS_MAIN(TestReport)
+void TestReport::severalFoldersAndExclusions_data()
+{
+    // The library holds 9 files of the formats: 2 at its top, 3 in 2024 (2 of them in
+    // 2024/a, one of those named in upper case), 4 in 2023 (2 of them .rw2).
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<bool>("sameTablesAsLibrary");
+    QTest::addColumn<QString>("leftOut");   // the --verbose line, "" when none is due
+    QTest::addColumn<int>("foldersInJson"); // 0: no "folders" key
+    const QString lib = dir.filePath("library");
+    QTest::newRow("one folder") << QStringList{lib} << 9 << true << "" << 0;
+    QTest::newRow("nested and repeated folders")
+        << QStringList{lib + "/2024", lib, lib + "/2024/a", lib + "/"} << 9 << true << "" << 4;
+    QTest::newRow("two folders apart")
+        << QStringList{lib + "/2023", lib + "/2024"} << 7 << false << "" << 2;
+    QTest::newRow("a folder left out") << QStringList{lib, "--exclude", "2023"} << 5 << false
+                                       << "Left out by --exclude: 1 folders, 0 files" << 1;
+    QTest::newRow("files by name, case-sensitive")
+        << QStringList{lib, "--exclude", "*.rw2", "--exclude", "*.nef"} << 6 << false
+        << "Left out by --exclude: 0 folders, 3 files" << 1;
+    QTest::newRow("a path below the folder")
+        << QStringList{lib, "--exclude", "2024/a"} << 7 << false
+        << "Left out by --exclude: 1 folders, 0 files" << 1;
+}
+
+void TestReport::severalFoldersAndExclusions()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, files);
+    QFETCH(bool, sameTablesAsLibrary);
+    QFETCH(QString, leftOut);
+    QFETCH(int, foldersInJson);
+    const QStringList formats{"--jpeg", "--tiff", "--verbose", "--no-cache"};
+    const QString json = dir.filePath("folders.json");
+    const Run run = runReport(arguments + formats + QStringList{"--json", json});
+    QCOMPARE(run.status, 0);
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.contains(QStringLiteral("\n%1 files: ").arg(files)) ||
+                 err.startsWith(QStringLiteral("%1 files: ").arg(files)),
+             qPrintable(err));
+    QCOMPARE(err.contains("Left out by --exclude"), !leftOut.isEmpty());
+    if (!leftOut.isEmpty())
+        QVERIFY2(err.contains(leftOut + "\n"), qPrintable(err));
+    if (sameTablesAsLibrary)
+        QCOMPARE(run.out, runReport(QStringList{library} + formats).out);
+    const QJsonObject document = QJsonDocument::fromJson(fileBytes(json)).object();
+    QCOMPARE(document.value("folder").toString(),
+             QDir::cleanPath(QFileInfo(arguments.first()).absoluteFilePath()));
+    QCOMPARE(document.value("folders").toArray().size(), foldersInJson);
+    QCOMPARE(document.contains("folders"), foldersInJson > 0);
+}
+
 #include "tst_report.moc"

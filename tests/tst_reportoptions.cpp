@@ -80,6 +80,13 @@ void TestReportOptions::options_data()
         << f << "cache" << QVariant(ReadingCache::defaultPath());
     QTest::newRow("--no-cache") << f + QStringList{"--no-cache"} << "cache" << QVariant(QString());
     QTest::newRow("--cache") << f + QStringList{"--cache", "c.db"} << "cache" << QVariant("c.db");
+    QTest::newRow("several folders, the first is folder")
+        << QStringList{"r", "a", "--tiff", "b", "c"} << "folders" << QVariant("a|b|c");
+    QTest::newRow("one folder") << f << "folders" << QVariant("pics");
+    QTest::newRow("--exclude repeated, in order")
+        << f + QStringList{"--exclude", "_trash", "--exclude=2019/*/edits"} << "exclude"
+        << QVariant("_trash|2019/*/edits");
+    QTest::newRow("nothing excluded by default") << f << "exclude" << QVariant(QString());
 }
 
 static QVariant field(const ReportOptions& o, const QString& name)
@@ -104,6 +111,8 @@ static QVariant field(const ReportOptions& o, const QString& name)
         {"quiet", o.quiet},
         {"jobs", o.analysis.jobs},
         {"cache", o.analysis.cacheFile},
+        {"folders", o.analysis.folders().join('|')},
+        {"exclude", o.analysis.exclude.join('|')},
         {"options",
          QStringLiteral("%1 %2 %3 %4")
              .arg(int(o.analysis.estimate35mm))
@@ -133,7 +142,7 @@ void TestReportOptions::refused_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("unknown option") << QStringList{"r", "pics", "--colour"} << "colour";
     QTest::newRow("missing value") << QStringList{"r", "pics", "--make"} << "make";
-    QTest::newRow("two folders") << QStringList{"r", "a", "b"} << "Only one FOLDER";
+    QTest::newRow("empty --exclude") << QStringList{"r", "pics", "--exclude="} << "--exclude needs";
     QTest::newRow("raw and no-raw") << QStringList{"r", "a", "--raw", "--no-raw"} << "--no-raw";
     QTest::newRow("jobs not a number") << QStringList{"r", "a", "--jobs", "two"} << "--jobs";
     QTest::newRow("no jobs") << QStringList{"r", "a", "--jobs", "0"} << "--jobs";

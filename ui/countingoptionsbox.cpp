@@ -85,3 +85,17 @@ void CountingOptionsBox::applyTo(AnalysisRequest* request) const
     request->takenFrom = chkTakenFrom->isChecked() ? dateTakenFrom->date() : QDate();
     request->takenUntil = chkTakenUntil->isChecked() ? dateTakenUntil->date() : QDate();
 }
+
+void CountingOptionsBox::setFrom(const AnalysisRequest& request)
+{
+    chkEstimate35mm->setChecked(request.estimate35mm);
+    chkPairsOnce->setChecked(request.pairsOnce);
+    chkMakerNotes->setChecked(request.makerNotes);
+    chkCountIncomplete->setChecked(request.countIncomplete);
+    chkTakenFrom->setChecked(request.takenFrom.isValid());
+    if (request.takenFrom.isValid())
+        dateTakenFrom->setDate(request.takenFrom);
+    chkTakenUntil->setChecked(request.takenUntil.isValid());
+    if (request.takenUntil.isValid())
+        dateTakenUntil->setDate(request.takenUntil);
+}

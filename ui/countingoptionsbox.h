@@ -20,6 +20,8 @@ public:
 
     // Writes the options as ticked into request.
     void applyTo(AnalysisRequest* request) const;
+    // Ticks the options as request has them; a date given ticks its box.
+    void setFrom(const AnalysisRequest& request);
 
 private:
     QCheckBox* chkEstimate35mm;

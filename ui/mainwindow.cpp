@@ -6,18 +6,22 @@
 #include "core/count/numberformat.h"
 #include "core/count/stattable.h"
 #include "core/session/analysissession.h"
+#include "core/walk/exclusion.h"
 #include "export/exportcontext.h"
 #include "export/exporter.h"
 #include "export/resultexport.h"
 #include "ui/aboutdialog.h"
 #include "ui/countingoptionsbox.h"
 #include "ui/filelistdialog.h"
+#include "ui/folderlist.h"
 #include "ui/insightstab.h"
 #include "ui/progressvalue.h"
 #include "ui/rowpicturesdialog.h"
 #include "ui/sharebardelegate.h"
 #include "ui/tablechart.h"
+#include "ui/windowsettings.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -27,14 +31,18 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <QWhatsThis>
 
@@ -81,13 +89,71 @@ MainWindow::MainWindow(QWidget* parent)
     // Below the folder and filter boxes, above Start.
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
-    // A new control comes after the existing ones, counting options included.
+    // Below the formats: further folders; Recent beside Browse.
+    auto* lblMoreFolders = new QLabel(tr("More f&olders:"), ui->groupBox);
+    moreFolders = new FolderList(ui->groupBox);
+    lblMoreFolders->setBuddy(moreFolders->listWidget());
+    ui->gridLayout->addWidget(lblMoreFolders, 2, 0, Qt::AlignTop);
+    ui->gridLayout->addWidget(moreFolders, 2, 1, 1, 3);
+    auto* lblExclude = new QLabel(tr("Exc&lude:"), ui->groupBox_2);
+    txtExclude = new QLineEdit(ui->groupBox_2);
+    txtExclude->setObjectName(QStringLiteral("txtExclude"));
+    txtExclude->setPlaceholderText(tr("e.g. _trash; exports; 2019/*/edits"));
+    txtExclude->setWhatsThis(
+        tr("Folders and files left out, as patterns separated by \";\": \"*\" stands for "
+           "any text, \"?\" for one character, \"[abc]\" for one of them; upper and lower "
+           "case differ. A pattern is matched against each folder's and file's name, or, when "
+           "it holds a \"/\", against its path below the chosen folder (\"2019/*/edits\")"));
+    lblExclude->setBuddy(txtExclude);
+    // With the filters: what to leave out, beside the folders, keeps the form as low as it was.
+    ui->gridLayout_3->addWidget(lblExclude, 2, 0);
+    ui->gridLayout_3->addWidget(txtExclude, 2, 1, 1, 2);
+    btnRecent = new QToolButton(ui->groupBox);
+    btnRecent->setObjectName(QStringLiteral("btnRecent"));
+    btnRecent->setText(tr("Rece&nt"));
+    btnRecent->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    btnRecent->setPopupMode(QToolButton::InstantPopup);
+    btnRecent->setWhatsThis(tr("The last ten sets of folders analysed"));
+    recentMenu = new QMenu(btnRecent);
+    btnRecent->setMenu(recentMenu);
+    btnRecent->setEnabled(false);
+    ui->horizontalLayout->addWidget(btnRecent);
+    // The further folders and the patterns take a row of their own, shown on demand (and
+    // when they hold something), so that the window still fits a small screen.
+    btnMore = new QToolButton(ui->groupBox);
+    btnMore->setObjectName(QStringLiteral("btnMore"));
+    btnMore->setText(tr("Mo&re"));
+    btnMore->setCheckable(true);
+    btnMore->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    btnMore->setWhatsThis(tr("Shows further folders to analyse with the folder, and the "
+                             "patterns of folders and files to leave out"));
+    ui->horizontalLayout->addWidget(btnMore);
+    moreRow = {lblMoreFolders, moreFolders, lblExclude, txtExclude};
+    connect(btnMore, &QToolButton::toggled, this, [this](bool shown) {
+        for (QWidget* widget : std::as_const(moreRow))
+            widget->setVisible(shown);
+    });
+    for (QWidget* widget : std::as_const(moreRow))
+        widget->setVisible(false);
+    // A new control comes after the existing ones, counting options included, so that a
+    // user's keyboard path through the form stays as it was.
+    const QList<QWidget*> added{btnFiles,
+                                moreFolders->listWidget(),
+                                moreFolders->addButton(),
+                                moreFolders->removeButton(),
+                                txtExclude,
+                                btnRecent,
+                                btnMore};
     QWidget* last = this;
     for (QWidget* next = nextInFocusChain(); next && next != this; next = next->nextInFocusChain())
-        if (next != btnFiles && (next->focusPolicy() & Qt::TabFocus))
+        if (!added.contains(next) && (next->focusPolicy() & Qt::TabFocus))
             last = next;
-    if (last != this)
-        setTabOrder(last, btnFiles);
+    if (last != this) {
+        for (QWidget* next : added) {
+            setTabOrder(last, next);
+            last = next;
+        }
+    }
     connect(progressTimer, &QTimer::timeout, this, &MainWindow::progressTimer_timeout);
     setStartButtonStops(false);
     // Enter in the folder field starts the analysis, as Start would (never stops one).
@@ -152,13 +218,10 @@ MainWindow::MainWindow(QWidget* parent)
 
 namespace {
 
-// The folder a drop names: a dropped folder itself, a dropped file's folder; "" for
+// The folder a dropped URL names: a dropped folder itself, a dropped file's folder; "" for
 // anything that is not a local file.
-QString droppedFolder(const QMimeData* data)
+QString droppedFolder(const QUrl& url)
 {
-    if (!data || !data->hasUrls() || data->urls().isEmpty())
-        return QString();
-    const QUrl url = data->urls().constFirst();
     if (!url.isLocalFile())
         return QString();
     const QFileInfo info(url.toLocalFile());
@@ -167,20 +230,42 @@ QString droppedFolder(const QMimeData* data)
     return info.exists() ? QDir::toNativeSeparators(info.absolutePath()) : QString();
 }
 
+// The folders a drop names, in its order, each once; the first decides whether the drop
+// is taken, as with one folder.
+QStringList droppedFolders(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return {};
+    QStringList folders;
+    const QList<QUrl> urls = data->urls();
+    for (const QUrl& url : urls) {
+        const QString folder = droppedFolder(url);
+        if (folders.isEmpty() && folder.isEmpty())
+            return {};
+        if (!folder.isEmpty() && !folders.contains(folder))
+            folders << folder;
+    }
+    return folders;
+}
+
 } // namespace
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedFolder(event->mimeData()).isEmpty())
+    if (!droppedFolders(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent* event)
 {
-    const QString folder = droppedFolder(event->mimeData());
-    if (folder.isEmpty())
+    const QStringList folders = droppedFolders(event->mimeData());
+    if (folders.isEmpty())
         return;
-    ui->txtFolderName->setText(folder);
+    // The first takes the folder field, as a single folder does; the others join the list.
+    ui->txtFolderName->setText(folders.first());
+    moreFolders->setFolders(folders.mid(1));
+    if (folders.size() > 1)
+        btnMore->setChecked(true);
     event->acceptProposedAction();
 }
 
@@ -219,7 +304,7 @@ void MainWindow::on_btnExport_clicked()
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QDir::homePath();
-    QString filter;
+    QString filter = lastExportFilter;
     QString fileName = QFileDialog::getSaveFileName(
         this, tr("Save Stats"), folder,
         tr("Report Page (*.html);;CSV File (*.csv);;JSON File (*.json);;TAB Separated (*.txt);;"
@@ -237,6 +322,7 @@ void MainWindow::on_btnExport_clicked()
     // A success is said in the outcome line, with no box to click away; a failure keeps its box.
     if (exporter->write()) {
         lastExportFolder = QFileInfo(fileName).absolutePath();
+        lastExportFilter = filter;
         // First, where the window's edge cannot cut it off.
         lblOutcome->setText(
             tr("The export has been completed: %1; ").arg(QDir::toNativeSeparators(fileName)) +
@@ -260,6 +346,7 @@ int MainWindow::readingJobs() const
 
 void MainWindow::on_btnClose_clicked()
 {
+    saveSettings();
     stopAnalysis();
     std::exit(0);
 }
@@ -281,19 +368,14 @@ void MainWindow::on_btnStart_clicked()
         session->stop();
         return;
     }
-    AnalysisRequest request;
-    request.folder = ui->txtFolderName->text();
-    request.jpeg = ui->chkJPEG->isChecked();
-    request.tiff = ui->chkTIFF->isChecked();
-    request.raw = ui->chkRAW->isChecked();
-    request.heif = ui->chkHEIF->isChecked();
-    request.makeText = ui->txtMake->text();
-    request.exceptMake = ui->chkExceptMake->isChecked();
-    request.modelText = ui->txtModel->text();
-    request.exceptModel = ui->chkExceptModel->isChecked();
+    AnalysisRequest request = formRequest();
     request.jobs = readingJobs();
     request.cacheFile = ReadingCache::defaultPath();
-    countingOptions->applyTo(&request);
+    if (!request.folder.trimmed().isEmpty()) {
+        recentFolders = withRecent(recentFolders, request.folders());
+        fillRecentMenu();
+    }
+    saveSettings();
 
     // The walk runs in the session too, so a slow or huge folder never freezes the window;
     // its refusals come when it ends.
@@ -314,6 +396,101 @@ void MainWindow::on_btnStart_clicked()
     progressTimer->setInterval(100);
     progressTimer->start();
     session->start(request);
+}
+
+AnalysisRequest MainWindow::formRequest() const
+{
+    AnalysisRequest request;
+    request.folder = ui->txtFolderName->text();
+    request.moreFolders = moreFolders->folders();
+    request.exclude = splitPatterns(txtExclude->text());
+    request.jpeg = ui->chkJPEG->isChecked();
+    request.tiff = ui->chkTIFF->isChecked();
+    request.raw = ui->chkRAW->isChecked();
+    request.heif = ui->chkHEIF->isChecked();
+    request.makeText = ui->txtMake->text();
+    request.exceptMake = ui->chkExceptMake->isChecked();
+    request.modelText = ui->txtModel->text();
+    request.exceptModel = ui->chkExceptModel->isChecked();
+    countingOptions->applyTo(&request);
+    return request;
+}
+
+void MainWindow::setForm(const AnalysisRequest& request)
+{
+    ui->txtFolderName->setText(request.folder);
+    moreFolders->setFolders(request.moreFolders);
+    txtExclude->setText(request.exclude.join(QStringLiteral("; ")));
+    // Further folders or patterns are never out of sight.
+    if (request.walksMore())
+        btnMore->setChecked(true);
+    ui->chkJPEG->setChecked(request.jpeg);
+    ui->chkTIFF->setChecked(request.tiff);
+    ui->chkRAW->setChecked(request.raw);
+    ui->chkHEIF->setChecked(request.heif);
+    ui->txtMake->setText(request.makeText);
+    ui->chkExceptMake->setChecked(request.exceptMake);
+    ui->txtModel->setText(request.modelText);
+    ui->chkExceptModel->setChecked(request.exceptModel);
+    countingOptions->setFrom(request);
+}
+
+WindowState MainWindow::windowState() const
+{
+    WindowState state;
+    state.form = formRequest();
+    state.geometry = saveGeometry();
+    state.tab = ui->tabWidget->currentIndex();
+    state.exportFolder = lastExportFolder;
+    state.exportFilter = lastExportFilter;
+    state.recent = recentFolders;
+    return state;
+}
+
+void MainWindow::rememberSettings()
+{
+    settings = openWindowSettings();
+    const WindowState state = readWindowState(*settings, windowState());
+    setForm(state.form);
+    if (!state.geometry.isEmpty())
+        restoreGeometry(state.geometry);
+    if (state.tab < ui->tabWidget->count())
+        ui->tabWidget->setCurrentIndex(state.tab);
+    lastExportFolder = state.exportFolder;
+    lastExportFilter = state.exportFilter;
+    recentFolders = state.recent;
+    fillRecentMenu();
+}
+
+void MainWindow::saveSettings()
+{
+    if (settings)
+        writeWindowState(*settings, windowState());
+}
+
+void MainWindow::fillRecentMenu()
+{
+    recentMenu->clear();
+    for (const QStringList& folders : std::as_const(recentFolders)) {
+        QString label = QDir::toNativeSeparators(folders.first());
+        if (folders.size() > 1)
+            label = tr("%1 and %n more", nullptr, int(folders.size() - 1)).arg(label);
+        QAction* action = recentMenu->addAction(label);
+        action->setToolTip(folders.join(QLatin1Char('\n')));
+        connect(action, &QAction::triggered, this, [this, folders] {
+            ui->txtFolderName->setText(folders.first());
+            moreFolders->setFolders(folders.mid(1));
+            if (folders.size() > 1)
+                btnMore->setChecked(true);
+        });
+    }
+    btnRecent->setEnabled(!recentFolders.isEmpty());
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    saveSettings();
+    QMainWindow::closeEvent(event);
 }
 
 void MainWindow::showFileList()
@@ -414,9 +591,11 @@ void MainWindow::analysisFinished()
     if (refusal != Refusal::None) {
         lblOutcome->clear();
         // The classic message box says "Invalid Folder" alone; the others name the folder.
-        const QString text = refusal == Refusal::InvalidFolder
+        // With several folders it names the one at fault, as the others do.
+        const AnalysisRequest& request = session->request();
+        const QString text = refusal == Refusal::InvalidFolder && request.moreFolders.isEmpty()
                                  ? refusalMessage(refusal)
-                                 : refusalLine(refusal, session->request().folder);
+                                 : refusalLine(refusal, refusedFolder(request, refusal));
         QMessageBox::warning(this, windowTitle(), text, QMessageBox::Ok);
         return;
     }
@@ -445,6 +624,19 @@ void MainWindow::showOutcomes()
     if (!results->unlistedFolders.isEmpty())
         text += tr("; %1 folder(s) could not be read")
                     .arg(QLocale().toString(results->unlistedFolders.size()));
+    // Only when there is more than one folder or a pattern: else the line reads as before.
+    const AnalysisRequest& request = session->request();
+    if (!request.moreFolders.isEmpty()) {
+        QStringList folders;
+        for (const QString& folder : request.folders())
+            folders << QDir::toNativeSeparators(folder);
+        text += tr("; from %1 folders: %2")
+                    .arg(QLocale().toString(folders.size()), folders.join(QStringLiteral(", ")));
+    }
+    if (!request.exclude.isEmpty())
+        text += tr("; left out: %1 folder(s), %2 file(s)")
+                    .arg(QLocale().toString(results->leftOutFolders),
+                         QLocale().toString(results->leftOutFiles));
     // The cache never changes what is counted, but a user should know it was not used.
     for (const QString& warning : results->cacheWarnings) {
         text += QStringLiteral("; ") + warning;

@@ -21,6 +21,13 @@ class Exporter;
 class QLabel;
 class QPushButton;
 class QTimer;
+class QLineEdit;
+class QMenu;
+class QSettings;
+class QToolButton;
+class FolderList;
+struct AnalysisRequest;
+struct WindowState;
 
 namespace Ui {
 class MainWindow;
@@ -36,8 +43,14 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // Restores what the window had when it last ran from the window's settings, and from
+    // now on writes them back when an analysis starts and when the window closes. A
+    // damaged or unreadable settings file leaves the defaults.
+    void rememberSettings();
+
 protected:
     void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* event) override;
     // A folder, or a file standing for its folder, dropped from the file manager.
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -91,6 +104,16 @@ private:
     // Stops a running analysis and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 
+    // The form as a request: folders, patterns, formats, filters and counting options.
+    AnalysisRequest formRequest() const;
+    // Fills the form from a request (the reverse of formRequest).
+    void setForm(const AnalysisRequest& request);
+    // The state to remember, and writing it when the window remembers its settings.
+    WindowState windowState() const;
+    void saveSettings();
+    // Refills the Recent menu from recentFolders.
+    void fillRecentMenu();
+
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog;
     QTimer* progressTimer;
@@ -105,6 +128,15 @@ private:
     bool stopRequested = false;
     QString resultLine;       // the outcome line of the last analysis, before any export
     QString lastExportFolder; // where the Save dialog opens next
+    QString lastExportFilter; // the file type the Save dialog offers first
+    FolderList* moreFolders;  // folders analysed beside the folder field's
+    QLineEdit* txtExclude;    // patterns of folders and files left out, separated by ";"
+    QToolButton* btnRecent;   // the last folder sets analysed
+    QToolButton* btnMore;     // shows the further folders and the patterns
+    QList<QWidget*> moreRow;  // what btnMore shows
+    QMenu* recentMenu;
+    QList<QStringList> recentFolders;
+    std::unique_ptr<QSettings> settings; // set once the window remembers its settings
 };
 
 #endif

@@ -13,7 +13,9 @@ struct WalkWatch;
 
 struct AnalysisRequest
 {
-    QString folder; // as typed: only the emptiness test trims it
+    QString folder;          // as typed: only the emptiness test trims it
+    QStringList moreFolders; // further folders analysed with it, each file counted once
+    QStringList exclude;     // shell-style patterns of folders and files left out
     bool jpeg = false;
     bool tiff = false;
     bool raw = true;
@@ -37,6 +39,12 @@ struct AnalysisRequest
 
     // True when a date range is set (either end).
     bool hasDateRange() const { return takenFrom.isValid() || takenUntil.isValid(); }
+
+    // folder, then moreFolders: every folder the analysis walks.
+    QStringList folders() const;
+    // True when the analysis differs from the plain walk of one folder: more folders, or
+    // patterns that leave things out.
+    bool walksMore() const { return !moreFolders.isEmpty() || !exclude.isEmpty(); }
 
     // The lower-case extensions of the ticked formats.
     QStringList extensions() const;
@@ -62,15 +70,22 @@ QString refusalMessage(Refusal refusal);
 // Folder: /path"), as the report prints it.
 QString refusalLine(Refusal refusal, const QString& folder);
 
+// The folder of the request that a refusal is about: the first one missing or not a
+// folder for InvalidFolder, the first one that cannot be listed for UnreadableFolder;
+// request.folder otherwise.
+QString refusedFolder(const AnalysisRequest& request, Refusal refusal);
+
 // The files an analysis reads, and the folders below the chosen one that could not be listed.
 struct FileListing
 {
     QStringList files;
     QStringList unlistedFolders;
     QStringList walkedFolders; // every folder listed, the chosen one first
+    int leftOutFolders = 0;    // folders the request's patterns kept the walk out of
+    int leftOutFiles = 0;      // files of the ticked formats the patterns left out
 };
 
-// Checks the folder, walks it and keeps the files of the ticked formats; the refusal, or
+// Checks every folder, walks them and keeps the files of the ticked formats; the refusal, or
 // None with the listing filled. A watch follows the walk and may stop it.
 Refusal listRequestFiles(const AnalysisRequest& request, FileListing* listing,
                          const WalkWatch* watch = nullptr);

@@ -63,6 +63,8 @@ void AnalysisResult::clear()
         t.clear();
     outcomes = OutcomeCounts();
     unlistedFolders.clear();
+    leftOutFolders = 0;
+    leftOutFiles = 0;
     countedFiles.clear();
     fileRecords.clear();
     cacheWarnings.clear();

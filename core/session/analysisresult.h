@@ -115,6 +115,8 @@ public:
 
     OutcomeCounts outcomes;
     QStringList unlistedFolders; // folders below the chosen one that could not be listed
+    int leftOutFolders = 0;      // folders the exclusion patterns kept the walk out of
+    int leftOutFiles = 0;        // files of the ticked formats the patterns left out
     // Kept when asked for (EntryReader::keepPictures): the file-list index of each counted
     // picture, in the order the tables got them.
     std::vector<int> countedFiles;

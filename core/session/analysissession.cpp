@@ -93,6 +93,8 @@ void AnalysisSession::run()
     if (refused == Refusal::None && !stopRequested()) {
         fileList = listing.files;
         analysis.unlistedFolders = listing.unlistedFolders;
+        analysis.leftOutFolders = listing.leftOutFolders;
+        analysis.leftOutFiles = listing.leftOutFiles;
         total.storeRelease(int(fileList.size()));
         EntryReader reader;
         reader.setFiles(&done, fileList);

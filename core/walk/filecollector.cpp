@@ -4,6 +4,7 @@
 #include "core/base/workerthreads.h"
 
 #include "core/base/fsname.h"
+#include "core/walk/exclusion.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,9 @@ struct Folder
     bool descend = true;   // false for a linked folder: only its own files are listed
     bool unlisted = false; // the folder could not be opened
     bool listed = false;   // the folder was read to its end
+    QByteArray relative;   // below the root ("a/b"); kept only when patterns leave things out
+    int leftOutFolders = 0;
+    int leftOutFiles = 0;
     QStringList files;
     std::vector<char> viaLink;                       // per file: reached through a symbolic link
     std::vector<std::unique_ptr<Folder>> subfolders; // in the order the listing gave them
@@ -82,7 +86,8 @@ struct Folder
 // lists them by default), and, when it is descended into, its non-hidden subfolders,
 // not yet read. The entry types come from the listing itself wherever the file system
 // gives them: a stat() only for links and unknown types.
-void readFolder(Folder* folder, const QSet<QString>& folded)
+// With an exclusion, the entries it names are left out and counted.
+void readFolder(Folder* folder, const QSet<QString>& folded, const WalkExclusion* exclusion)
 {
     DIR* dir = ::opendir(folder->nativePath.constData());
     if (!dir) {
@@ -114,12 +119,30 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
             if (entry->d_type == DT_UNKNOWN)
                 linked = ::lstat(full.constData(), &info) == 0 && S_ISLNK(info.st_mode);
         }
+        const auto leftOut = [&] {
+            if (!exclusion)
+                return false;
+            const QByteArray relative =
+                folder->relative.isEmpty() ? QByteArray(name) : folder->relative + '/' + name;
+            return exclusion->excludes(relative, name);
+        };
         if (isFile) {
             const QString fileName = fsname::decode(name);
-            if (folded.contains(suffixOf(fileName).toCaseFolded()))
-                matching.push_back({fileName.toLower(), fileName, linked || !folder->descend});
+            if (folded.contains(suffixOf(fileName).toCaseFolded())) {
+                if (leftOut())
+                    ++folder->leftOutFiles;
+                else
+                    matching.push_back({fileName.toLower(), fileName, linked || !folder->descend});
+            }
         } else if (isFolder && folder->descend && name[0] != '.') {
+            if (leftOut()) {
+                ++folder->leftOutFolders;
+                continue;
+            }
             auto sub = std::make_unique<Folder>();
+            if (exclusion)
+                sub->relative =
+                    folder->relative.isEmpty() ? QByteArray(name) : folder->relative + '/' + name;
             sub->path = folder->path + QLatin1Char('/') + fsname::decode(name);
             sub->nativePath = folder->nativePath + '/' + name;
             sub->descend = !linked;
@@ -142,7 +165,8 @@ void readFolder(Folder* folder, const QSet<QString>& folded)
 
 // Reads the root and every folder below it on `jobs` threads, the calling one included;
 // each thread takes the next folder found and not yet read.
-void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWatch* watch)
+void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWatch* watch,
+              const WalkExclusion* exclusion)
 {
     std::mutex mutex;
     std::condition_variable found;
@@ -162,7 +186,7 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWat
             pending.pop_back();
             ++reading;
             lock.unlock();
-            readFolder(folder, folded);
+            readFolder(folder, folded, exclusion);
             if (watch && watch->found)
                 watch->found->fetchAndAddRelaxed(int(folder->files.size()));
             lock.lock();
@@ -178,8 +202,12 @@ void readTree(Folder* root, const QSet<QString>& folded, int jobs, const WalkWat
 
 // Appends the files of a read folder, then those of each subfolder in turn.
 void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStringList* unlisted,
-            QStringList* walked)
+            QStringList* walked, FolderWalk* counts = nullptr)
 {
+    if (counts) {
+        counts->leftOutFolders += folder.leftOutFolders;
+        counts->leftOutFiles += folder.leftOutFiles;
+    }
     if (folder.unlisted && unlisted)
         unlisted->append(folder.path.isEmpty() ? QStringLiteral("/") : folder.path);
     if (folder.listed && walked)
@@ -187,7 +215,7 @@ void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStr
     files->append(std::move(folder.files));
     viaLink->insert(viaLink->end(), folder.viaLink.begin(), folder.viaLink.end());
     for (const std::unique_ptr<Folder>& sub : folder.subfolders)
-        gather(*sub, files, viaLink, unlisted, walked);
+        gather(*sub, files, viaLink, unlisted, walked, counts);
 }
 
 // Drops every file whose canonical path an earlier one of the list has. Only files
@@ -255,9 +283,91 @@ QStringList collectFiles(const QString& folder, const QStringList& extensions, i
     Folder root;
     root.path = rootPath(folder);
     root.nativePath = fsname::encode(collectRoot(folder));
-    readTree(&root, folded, std::max(jobs, 1), watch);
+    readTree(&root, folded, std::max(jobs, 1), watch, nullptr);
     std::vector<char> viaLink;
     gather(root, &files, &viaLink, unlisted, walked);
     dropLinkedTwins(root.path, &files, viaLink);
     return files;
+}
+
+namespace {
+
+// One chosen folder's walk, before files met twice are dropped.
+struct RootWalk
+{
+    QString root; // as the walk names it ("" for the file system root)
+    QStringList files;
+    std::vector<char> viaLink;
+};
+
+// The files of every walk, each file once at its first place: a file's canonical path is its
+// root's canonical path and its path below the root, or its own when it was reached
+// through a link.
+QStringList dropTwinsAcross(std::vector<RootWalk>& walks)
+{
+    QSet<QString> seen;
+    QStringList kept;
+    for (RootWalk& walk : walks) {
+        const QString canonicalRoot =
+            canonicalPath(walk.root.isEmpty() ? QStringLiteral("/") : walk.root);
+        for (qsizetype i = 0; i < walk.files.size(); ++i) {
+            const QString& path = walk.files.at(i);
+            QString key = walk.viaLink[size_t(i)] || canonicalRoot.isEmpty()
+                              ? canonicalPath(path)
+                              : canonicalRoot + path.mid(walk.root.size());
+            if (key.isEmpty())
+                key = path;
+            if (seen.contains(key))
+                continue;
+            seen.insert(key);
+            kept.append(path);
+        }
+    }
+    return kept;
+}
+
+} // namespace
+
+FolderWalk collectFolders(const QStringList& folders, const QStringList& extensions,
+                          const WalkExclusion& exclusion, int jobs, const WalkWatch* watch)
+{
+    FolderWalk result;
+    // One folder and nothing left out is the plain walk, to the byte.
+    if (folders.size() == 1 && exclusion.isEmpty()) {
+        result.files = collectFiles(folders.first(), extensions, jobs, &result.unlisted, watch,
+                                    &result.walked);
+        return result;
+    }
+    const QSet<QString> folded = foldedSet(extensions);
+    std::vector<RootWalk> walks;
+    QSet<QString> rootsSeen;
+    QSet<QString> unlistedSeen;
+    for (const QString& folder : folders) {
+        // The same folder named twice (or through a link) is walked once.
+        const QString canonical = canonicalPath(collectRoot(folder));
+        if (!canonical.isEmpty() && rootsSeen.contains(canonical))
+            continue;
+        rootsSeen.insert(canonical);
+        Folder root;
+        root.path = rootPath(folder);
+        root.nativePath = fsname::encode(collectRoot(folder));
+        readTree(&root, folded, std::max(jobs, 1), watch,
+                 exclusion.isEmpty() ? nullptr : &exclusion);
+        RootWalk walk;
+        walk.root = root.path;
+        QStringList unlisted;
+        gather(root, &walk.files, &walk.viaLink, &unlisted, &result.walked, &result);
+        for (const QString& path : unlisted) {
+            if (!unlistedSeen.contains(path))
+                result.unlisted.append(path);
+            unlistedSeen.insert(path);
+        }
+        walks.push_back(std::move(walk));
+    }
+    result.files = walks.size() == 1 ? QStringList() : dropTwinsAcross(walks);
+    if (walks.size() == 1) {
+        dropLinkedTwins(walks.front().root, &walks.front().files, walks.front().viaLink);
+        result.files = std::move(walks.front().files);
+    }
+    return result;
 }

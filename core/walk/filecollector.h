@@ -2,6 +2,8 @@
 #ifndef LENSTALLY_FILECOLLECTOR_H
 #define LENSTALLY_FILECOLLECTOR_H
 
+#include "core/walk/exclusion.h"
+
 #include <QAtomicInt>
 #include <QStringList>
 
@@ -31,6 +33,24 @@ struct WalkWatch
 QStringList collectFiles(const QString& folder, const QStringList& extensions, int jobs = 1,
                          QStringList* unlisted = nullptr, const WalkWatch* watch = nullptr,
                          QStringList* walked = nullptr);
+
+// What a walk of several folders found.
+struct FolderWalk
+{
+    QStringList files;      // each file once, at its first place
+    QStringList unlisted;   // the folders that could not be listed, each once
+    QStringList walked;     // the folders listed, each chosen one before its subfolders
+    int leftOutFolders = 0; // folders the exclusion kept the walk out of
+    int leftOutFiles = 0;   // files of the extensions the exclusion did not list
+};
+
+// collectFiles over each of folders in turn, leaving out what exclusion names: a file
+// reached from two folders (one inside the other, the same one twice, or through links)
+// is listed once, at its first place. For one folder and no exclusion, exactly
+// collectFiles.
+FolderWalk collectFolders(const QStringList& folders, const QStringList& extensions,
+                          const WalkExclusion& exclusion, int jobs = 1,
+                          const WalkWatch* watch = nullptr);
 
 // The path with every link, "." and ".." resolved, or "" when it cannot be resolved.
 QString canonicalPath(const QString& path);
