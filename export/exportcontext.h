@@ -5,6 +5,7 @@
 // What the richer exports tell beside the tables: which folder was analysed, when, with
 // which settings, and what became of its files.
 
+#include "core/count/selection.h"
 #include "core/session/analysisrequest.h"
 #include "core/session/analysisresult.h"
 
@@ -18,6 +19,7 @@ struct ExportContext
     QDateTime analysedAt;    // when the analysis ended; invalid when not known
     AnalysisRequest request; // formats, filters, reading threads and counting options
     OutcomeCounts outcomes;
+    Selection where; // the rows the exported tables are narrowed to; empty for all pictures
 };
 
 // The context of an analysis of request that ended at analysedAt with outcomes; the

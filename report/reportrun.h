@@ -4,6 +4,7 @@
 
 #include "reportoptions.h"
 
+#include "core/count/selection.h"
 #include "core/session/analysissession.h"
 #include "export/resultexport.h"
 
@@ -39,6 +40,10 @@ private:
     // Prints the tables and writes the exports; the exit status.
     int writeResults();
     void message(const QString& text);
+    // --where: narrows the tables to the selected pictures, saying which labels match none.
+    void narrowToSelection();
+    // The tables printed and exported: the selected pictures' with --where.
+    TableSet shownTables();
 
     ReportOptions options;
     QIODevice* out;
@@ -47,6 +52,10 @@ private:
     bool showProgress = false;
     AnalysisSession session;
     QStringList messages; // "path: message" lines, for --verbose
+    // With --where: the selected pictures' tables, and each file's place in the selection.
+    std::array<StatTable, StatKindCount> selectedTables;
+    SelectedPictures selected;
+    std::vector<char> selectedFiles; // by file-list index: 1 selected, 0 not
 };
 
 #endif
