@@ -33,6 +33,49 @@ QString percentNumber(float percent)
     return text.at(text.size() - 1).isDigit() ? text : QStringLiteral("0.00");
 }
 
+// A length or f-number in tenths as a JSON number: 24, 27.5.
+QString tenthsNumber(qint64 tenths)
+{
+    return tenthsLabel(tenths);
+}
+
+template <typename T, typename F> QString orNull(const std::optional<T>& value, F format)
+{
+    return value ? format(*value) : QStringLiteral("null");
+}
+
+// "insights": the coverage ranges and the lens usage, one line each.
+QString insightsObject(const Insights& insights)
+{
+    QString text = QStringLiteral("  \"insights\": {\n    \"coverage\": [");
+    for (size_t i = 0; i < insights.coverage.size(); ++i) {
+        const CoverageRange& r = insights.coverage[i];
+        text += QLatin1String(i ? ",\n      " : "\n      ") +
+                QStringLiteral("{\"share\": %1, \"from\": %2, \"to\": %3}")
+                    .arg(r.share)
+                    .arg(tenthsNumber(r.from), tenthsNumber(r.to));
+    }
+    text += QLatin1String(insights.coverage.empty() ? "],\n" : "\n    ],\n");
+    text += QStringLiteral("    \"lenses\": [");
+    for (size_t i = 0; i < insights.lenses.size(); ++i) {
+        const LensUsage& l = insights.lenses[i];
+        text += QLatin1String(i ? ",\n      {\"label\": " : "\n      {\"label\": ") +
+                JSONExporter::string(l.label) + QStringLiteral(", \"count\": ") +
+                QString::number(l.count) + QStringLiteral(", \"percent\": ") +
+                percentNumber(l.percent) + QStringLiteral(", \"shortest\": ") +
+                tenthsNumber(l.shortest) + QStringLiteral(", \"longest\": ") +
+                tenthsNumber(l.longest) + QStringLiteral(", \"atShortEnd\": ") +
+                orNull(l.atShortEnd, percentNumber) + QStringLiteral(", \"atLongEnd\": ") +
+                orNull(l.atLongEnd, percentNumber) + QStringLiteral(", \"favourite\": ") +
+                orNull(l.favourite, tenthsNumber) + QStringLiteral(", \"favourite35mm\": ") +
+                orNull(l.favourite35mm, tenthsNumber) + QStringLiteral(", \"widest\": ") +
+                tenthsNumber(l.widest) + QStringLiteral(", \"wideOpen\": ") +
+                percentNumber(l.wideOpen) + QLatin1Char('}');
+    }
+    text += QLatin1String(insights.lenses.empty() ? "]\n  }\n" : "\n    ]\n  }\n");
+    return text;
+}
+
 } // namespace
 
 QString JSONExporter::string(const QString& text)
@@ -171,7 +214,8 @@ bool JSONExporter::writeTo(QIODevice* device)
         }
         text += QLatin1String(rows ? "\n      ]\n    }" : "]\n    }");
     }
-    text += QLatin1String(sections.isEmpty() ? "]\n}\n" : "\n  ]\n}\n");
+    text += QLatin1String(sections.isEmpty() ? "],\n" : "\n  ],\n");
+    text += insightsObject(context.insights) + QStringLiteral("}\n");
     const QByteArray bytes = text.toUtf8();
     return device->write(bytes) == bytes.size();
 }

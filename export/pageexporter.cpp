@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/pageexporter.h"
 
+#include "core/count/chartscale.h"
+#include "core/count/insights.h"
 #include "core/count/numberformat.h"
 #include "core/count/stattable.h"
 
 #include <QIODevice>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -19,6 +22,7 @@ const char styleSheet[] =
     "sans-serif;\n"
     "  color: #1d2329; background: #fff; }\n"
     "h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }\n"
+    "h3 { font-size: 1rem; margin: 1rem 0 0.25rem; }\n"
     "h2 { font-size: 1.2rem; margin: 2.25rem 0 0.25rem; padding-bottom: 0.2rem;\n"
     "  border-bottom: 2px solid #3c6ea8; }\n"
     "p.folder { margin: 0 0 1rem; color: #4a5560; overflow-wrap: anywhere; }\n"
@@ -35,6 +39,16 @@ const char styleSheet[] =
     "svg.chart .bar { fill: #4a7fc1; }\n"
     "svg.chart .label { fill: #1d2329; }\n"
     "svg.chart .value { fill: #4a5560; }\n"
+    "svg.chart .grid { stroke: #d7dde3; }\n"
+    "svg.chart .tick { fill: #4a5560; }\n"
+    "svg.chart .band50 { fill: #2a5d9f; }\n"
+    "svg.chart .band80 { fill: #6f9bd1; }\n"
+    "svg.chart .band95 { fill: #bcd0ea; }\n"
+    "ul.coverage { margin: 0.25rem 0; padding-left: 1.25rem; }\n"
+    "div.scroll { overflow-x: auto; }\n"
+    "table.lenses { font-size: 0.9em; }\n"
+    "table.lenses td:first-child { min-width: 11rem; overflow-wrap: normal; }\n"
+    "table.lenses td.wraps { white-space: normal; }\n"
     "table { border-collapse: collapse; width: 100%; margin: 0.5rem 0; }\n"
     "table.outcomes { width: auto; min-width: 18rem; }\n"
     "table.rows { width: auto; min-width: min(100%, 36rem); }\n"
@@ -184,19 +198,13 @@ QString outcomesTable(const ExportContext& context)
     return text;
 }
 
-// The chart of the largest rows, largest first (ties in table order), with the count of
-// the rows it leaves out below it.
-QString chart(const ExportSection& section, int number)
+// Bars of the rows in order, at most `limit` of them, with the count of the rows it leaves
+// out below it.
+QString barChart(const ExportSection& section, int number, std::vector<unsigned> order,
+                 unsigned limit)
 {
     const StatTable& table = *section.table;
-    std::vector<unsigned> order(table.rowCount());
-    for (unsigned i = 0; i < order.size(); ++i)
-        order[i] = i;
-    const auto larger = [&table](unsigned a, unsigned b) {
-        return table.row(a)->count > table.row(b)->count;
-    };
-    const unsigned shown = std::min<unsigned>(unsigned(order.size()), PageExporter::chartRows);
-    std::stable_sort(order.begin(), order.end(), larger);
+    const unsigned shown = std::min<unsigned>(unsigned(order.size()), limit);
     order.resize(shown);
 
     double largest = 0;
@@ -268,6 +276,172 @@ QString chart(const ExportSection& section, int number)
     return text;
 }
 
+// Chart geometry of the value charts, in per cent of the width and pixels down.
+constexpr int plotTop = 18; // room for the largest count
+constexpr int plotHeight = 120;
+constexpr int tickSpace = 18;       // below the plot, for the axis labels
+constexpr double unknownStart = 90; // the unknown row's bar stands apart, right
+
+// One column of a value chart, with its tool tip.
+QString column(const QString& label, const StatRow& row, double centre, double columnWidth,
+               int largest)
+{
+    const int height = std::max(1, int(double(row.count) / largest * plotHeight + 0.5));
+    return QStringLiteral("<g><title>%1: %2, %3 %</title><rect class=\"bar\" x=\"%4\" "
+                          "y=\"%5\" width=\"%6\" height=\"%7\"/></g>\n")
+        .arg(html(label), plural(row.count, "picture", "pictures"), percentText(row.percent),
+             percentOfWidth(centre - columnWidth / 2))
+        .arg(plotTop + plotHeight - height)
+        .arg(percentOfWidth(columnWidth))
+        .arg(height);
+}
+
+// Every value of a numeric table as a column where its value lies on a logarithmic axis,
+// the unknown row apart at the right.
+QString valueChart(const ExportSection& section)
+{
+    const StatTable& table = *section.table;
+    const StatKind kind = *section.kind;
+    LogAxis axis;
+    const bool known = tableAxis(table, &axis);
+    const StatRow* unknown = nullptr;
+    int largest = 1;
+    for (unsigned i = 0; i < table.rowCount(); ++i) {
+        largest = std::max(largest, table.row(i)->count);
+        if (table.row(i)->key <= 0)
+            unknown = table.row(i);
+    }
+    const double span = unknown ? unknownStart - 4 : 100;
+    // Wide where there are few values, thin where there are many.
+    const double width = std::clamp(span / (3.0 * table.rowCount()), 0.3, 2.5);
+    const int height = plotTop + plotHeight + tickSpace;
+    const int base = plotTop + plotHeight;
+    QString text = QStringLiteral("<figure>\n<svg class=\"chart\" width=\"100%\" height=\"%1\" "
+                                  "role=\"img\" aria-label=\"%2\">\n")
+                       .arg(height)
+                       .arg(html(section.title + QStringLiteral(": pictures by value")));
+    text += QStringLiteral("<text class=\"value\" x=\"0\" y=\"12\">%1</text>\n")
+                .arg(plural(largest, "picture", "pictures"));
+    text += QStringLiteral("<line class=\"grid\" x1=\"0\" y1=\"%1\" x2=\"100%\" y2=\"%1\"/>\n")
+                .arg(base);
+    if (known) {
+        for (const qint64 key : axisTicks(kind, axis, 0.1)) {
+            const QString x = percentOfWidth(axis.position(key) * span);
+            text += QStringLiteral("<line class=\"grid\" x1=\"%1\" y1=\"%2\" x2=\"%1\" "
+                                   "y2=\"%3\"/><text class=\"tick\" x=\"%1\" y=\"%4\" "
+                                   "text-anchor=\"middle\">%5</text>\n")
+                        .arg(x)
+                        .arg(plotTop)
+                        .arg(base + 4)
+                        .arg(base + 15)
+                        .arg(tickLabel(kind, key));
+        }
+    }
+    for (const unsigned i : chartOrder(table, kind)) {
+        const StatRow& row = *table.row(i);
+        if (row.key > 0)
+            text +=
+                column(rowLabel(section, row), row, axis.position(row.key) * span, width, largest);
+    }
+    if (unknown) {
+        const double centre = (unknownStart + 100) / 2;
+        text += column(rowLabel(section, *unknown), *unknown, centre, width, largest);
+        text += QStringLiteral("<text class=\"tick\" x=\"%1\" y=\"%2\" text-anchor=\"middle\">"
+                               "%3</text>\n")
+                    .arg(percentOfWidth(centre))
+                    .arg(base + 15)
+                    .arg(html(rowLabel(section, *unknown)));
+    }
+    text += QStringLiteral("</svg>\n</figure>\n");
+    return text;
+}
+
+// The chart a section's table takes: values on their axis, years in order, names ranked.
+QString chart(const ExportSection& section, int number)
+{
+    const StatTable& table = *section.table;
+    const StatKind kind = section.kind ? *section.kind : Camera;
+    switch (chartForm(kind)) {
+    case ChartForm::LogAxis:
+        return valueChart(section);
+    case ChartForm::InOrder:
+        return barChart(section, number, chartOrder(table, kind), table.rowCount());
+    case ChartForm::Ranked:
+        break;
+    }
+    return barChart(section, number, chartOrder(table, kind), PageExporter::chartRows);
+}
+
+// The insights: the coverage ranges as bands on a logarithmic 35 mm axis from 10 to
+// 1000 mm with their lines, then the lens usage table.
+QString insightsSection(const Insights& insights)
+{
+    QString text = QStringLiteral("<section id=\"insights\">\n<h2>Insights</h2>\n");
+    if (insights.lenses.empty())
+        return text + QStringLiteral("<p class=\"count\">No pictures.</p>\n</section>\n");
+    text += QStringLiteral("<h3>Focal coverage</h3>\n");
+    if (insights.coverage.empty()) {
+        text += QStringLiteral("<p class=\"count\">No picture with a known 35 mm focal "
+                               "length.</p>\n");
+    } else {
+        const LogAxis axis{std::log(100.0), std::log(10000.0)}; // tenths
+        constexpr double start = 10;                            // per cent, for "95 %"
+        const auto at = [&](qint64 key) { return start + axis.position(key) * (100 - start); };
+        const int rows = int(insights.coverage.size());
+        const int height = rows * 22 + tickSpace + 4;
+        text += QStringLiteral("<figure>\n<svg class=\"chart\" width=\"100%\" height=\"%1\" "
+                               "role=\"img\" aria-label=\"Focal coverage on a 35 mm axis\">\n")
+                    .arg(height);
+        for (const qint64 key : axisTicks(FocalLength35mm, axis, 0.09)) {
+            text += QStringLiteral("<line class=\"grid\" x1=\"%1\" y1=\"0\" x2=\"%1\" "
+                                   "y2=\"%2\"/><text class=\"tick\" x=\"%1\" y=\"%3\" "
+                                   "text-anchor=\"middle\">%4</text>\n")
+                        .arg(percentOfWidth(at(key)))
+                        .arg(rows * 22 + 2)
+                        .arg(rows * 22 + 15)
+                        .arg(tenthsLabel(key));
+        }
+        for (int r = 0; r < rows; ++r) {
+            const CoverageRange& range = insights.coverage[size_t(r)];
+            const double from = at(range.from), to = at(range.to);
+            text += QStringLiteral("<g><title>%1</title><text class=\"label\" x=\"0\" y=\"%2\">"
+                                   "%3 %</text><rect class=\"band%3\" x=\"%4\" y=\"%5\" "
+                                   "width=\"%6\" height=\"16\" rx=\"2\"/></g>\n")
+                        .arg(html(coverageLine(range)))
+                        .arg(r * 22 + 14)
+                        .arg(range.share)
+                        .arg(percentOfWidth(from))
+                        .arg(r * 22 + 2)
+                        .arg(percentOfWidth(std::max(to - from, 0.4)));
+        }
+        text += QStringLiteral("</svg>\n</figure>\n<ul class=\"coverage\">\n");
+        for (const CoverageRange& range : insights.coverage)
+            text += QStringLiteral("<li>") + html(coverageLine(range)) + QStringLiteral("</li>\n");
+        text += QStringLiteral("</ul>\n");
+    }
+    text += QStringLiteral("<h3>Lens usage</h3>\n<div class=\"scroll\">\n<table class=\"lenses\">\n"
+                           "<thead><tr>");
+    const QStringList headings = lensUsageHeadings();
+    for (qsizetype c = 0; c < headings.size(); ++c) {
+        text += QStringLiteral("<th scope=\"col\"") + QLatin1String(c ? " class=\"num\">" : ">") +
+                html(headings[c]) + QStringLiteral("</th>");
+    }
+    text += QStringLiteral("</tr></thead>\n<tbody>\n");
+    for (const LensUsage& lens : insights.lenses) {
+        const QStringList cells = lensUsageCells(lens);
+        text += QStringLiteral("<tr>");
+        for (qsizetype c = 0; c < cells.size(); ++c) {
+            // The favourite with its 35 mm value is the one long cell that may wrap.
+            text += QLatin1String(c == 0   ? "<td>"
+                                  : c == 6 ? "<td class=\"num wraps\">"
+                                           : "<td class=\"num\">") +
+                    html(cells[c]) + QStringLiteral("</td>");
+        }
+        text += QStringLiteral("</tr>\n");
+    }
+    return text + QStringLiteral("</tbody>\n</table>\n</div>\n</section>\n");
+}
+
 QString rowsTable(const ExportSection& section)
 {
     const StatTable& table = *section.table;
@@ -324,7 +498,8 @@ bool PageExporter::writeTo(QIODevice* device)
     text += QStringLiteral("</header>\n<main>\n<section id=\"analysis\">\n<h2>Analysis</h2>\n") +
             settingsList(context) + outcomesTable(context);
     if (!sections.isEmpty()) {
-        text += QStringLiteral("<nav aria-label=\"Tables\"><ul>\n");
+        text += QStringLiteral("<nav aria-label=\"Tables\"><ul>\n"
+                               "<li><a href=\"#insights\">Insights</a></li>\n");
         for (qsizetype s = 0; s < sections.size(); ++s) {
             text += QStringLiteral("<li><a href=\"#table-%1\">%2</a></li>\n")
                         .arg(s + 1)
@@ -332,7 +507,7 @@ bool PageExporter::writeTo(QIODevice* device)
         }
         text += QStringLiteral("</ul></nav>\n");
     }
-    text += QStringLiteral("</section>\n");
+    text += QStringLiteral("</section>\n") + insightsSection(context.insights);
 
     for (qsizetype s = 0; s < sections.size(); ++s) {
         const ExportSection& section = sections[s];

@@ -162,6 +162,10 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
                        noCache,
                        cache,
                        exiv2Only});
+    const QCommandLineOption insights(
+        QStringLiteral("insights"),
+        QStringLiteral("Also print the focal coverage and the lens usage after the tables."));
+    parser.addOption(insights);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
 
@@ -245,6 +249,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return ParseResult::Error;
     }
     result.byValue = parser.isSet(byValue);
+    result.insights = parser.isSet(insights);
     result.quiet = parser.isSet(quiet);
     result.verbose = parser.isSet(verbose);
     int toStandardOutput = 0;

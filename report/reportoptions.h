@@ -19,6 +19,7 @@ struct ReportOptions
     QString jsonFile;
     QString filesFile; // one CSV row per file
     bool byValue = false;
+    bool insights = false; // print the focal coverage and the lens usage after the tables
     bool quiet = false;
     bool verbose = false;   // print the library's messages, each with its file's path
     bool exiv2Only = false; // read every picture with Exiv2, never with the fast reader

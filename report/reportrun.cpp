@@ -64,7 +64,9 @@ int ReportRun::exec()
 
 int ReportRun::writeResults()
 {
-    const QString text = sortedTablesText();
+    QString text = sortedTablesText();
+    if (options.insights)
+        text += QLatin1Char('\n') + insightsText(insights());
     // In the order of the options' help; the first failure ends the run.
     const std::pair<ExportFormat, QString> exports[] = {
         {ExportFormat::Tab, options.tsvFile},   {ExportFormat::Html, options.htmlFile},
@@ -104,7 +106,9 @@ bool ReportRun::analyse()
 {
     if (!options.filesFile.isEmpty())
         session.setKeepFileRecords(true);
-    if (!options.where.isEmpty())
+    // The insights are worked out from the row each picture went to.
+    if (!options.where.isEmpty() || options.insights || !options.pageFile.isEmpty() ||
+        !options.jsonFile.isEmpty())
         session.setKeepPictures(true);
     if (options.verbose) {
         session.setMessageSink([this](const QString& path, const QStringList& said) {
@@ -208,7 +212,17 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
     exporter->sections = exportSections(format, shownTables());
     exporter->context = makeExportContext(options.analysis, result.outcomes, session.finishedAt());
     exporter->context.where = options.where;
+    if (format == ExportFormat::Page || format == ExportFormat::Json)
+        exporter->context.insights = insights();
     return writeExport(exporter.get(), fileName);
+}
+
+const Insights& ReportRun::insights()
+{
+    if (!worked)
+        worked = computeInsights(trackedReadings(
+            session.result().tableSet(), options.where.isEmpty() ? nullptr : &selectedPlaces));
+    return *worked;
 }
 
 int ReportRun::writeExport(Exporter* exporter, const QString& fileName)
@@ -236,6 +250,7 @@ void ReportRun::narrowToSelection()
     tabulateSelection(tables, options.where, selected, selectedTables);
     for (const QString& row : selected.unmatched)
         message(QStringLiteral("No counted picture has ") + row);
+    selectedPlaces = selected.places();
     selectedFiles.assign(session.files().size(), 0);
     for (size_t place = 0; place < result.countedFiles.size(); ++place) {
         const int file = result.countedFiles[place];

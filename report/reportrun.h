@@ -9,6 +9,7 @@
 #include "export/resultexport.h"
 
 #include <functional>
+#include <optional>
 
 class QIODevice;
 
@@ -44,6 +45,8 @@ private:
     void narrowToSelection();
     // The tables printed and exported: the selected pictures' with --where.
     TableSet shownTables();
+    // The counted pictures' insights, worked out once.
+    const Insights& insights();
 
     ReportOptions options;
     QIODevice* out;
@@ -51,10 +54,12 @@ private:
     std::function<bool()> interrupted;
     bool showProgress = false;
     AnalysisSession session;
-    QStringList messages; // "path: message" lines, for --verbose
+    QStringList messages;           // "path: message" lines, for --verbose
+    std::optional<Insights> worked; // insights(), once asked for
     // With --where: the selected pictures' tables, and each file's place in the selection.
     std::array<StatTable, StatKindCount> selectedTables;
     SelectedPictures selected;
+    std::vector<int> selectedPlaces; // the selected pictures' places, for the insights
     std::vector<char> selectedFiles; // by file-list index: 1 selected, 0 not
 };
 

@@ -3,6 +3,7 @@
 
 #include "core/session/analysisresult.h"
 
+#include "core/count/insights.h"
 #include "core/count/numberformat.h"
 #include "core/count/stattable.h"
 
@@ -60,6 +61,27 @@ QString tableText(const QString& title, const QString& valueHeading, const StatT
     const QStringList lines =
         alignColumns(rows, {ColumnAlign::Left, ColumnAlign::Right, ColumnAlign::Right});
     for (const QString& line : lines)
+        text += line + QLatin1Char('\n');
+    return text;
+}
+
+QString insightsText(const Insights& insights)
+{
+    QString text = QStringLiteral("Focal coverage\n");
+    for (const CoverageRange& range : insights.coverage)
+        text += coverageLine(range) + QLatin1Char('\n');
+    if (insights.coverage.empty())
+        text += QStringLiteral("No picture with a known 35 mm focal length\n");
+    text += QStringLiteral("\nLens usage\n");
+    QList<QStringList> rows{lensUsageHeadings()};
+    for (const LensUsage& lens : insights.lenses) {
+        QStringList cells = lensUsageCells(lens);
+        cells[0] = printableText(cells[0]);
+        rows.append(cells);
+    }
+    QList<ColumnAlign> aligns(rows.constFirst().size(), ColumnAlign::Right);
+    aligns[0] = ColumnAlign::Left;
+    for (const QString& line : alignColumns(rows, aligns))
         text += line + QLatin1Char('\n');
     return text;
 }

@@ -11,6 +11,7 @@
 #include "core/count/statkind.h"
 
 class StatTable;
+struct Insights;
 
 enum class ColumnAlign
 {
@@ -32,5 +33,10 @@ QString printableText(const QString& text);
 // kind. Every line ends in "\n".
 QString tableText(const QString& title, const QString& valueHeading, const StatTable& table,
                   StatKind kind);
+
+// The insights as printed after the tables: "Focal coverage" and a line per share (or
+// that no picture has a known 35 mm focal length), then "Lens usage" with its columns
+// aligned as the tables' are. Every line ends in "\n".
+QString insightsText(const Insights& insights);
 
 #endif

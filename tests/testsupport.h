@@ -26,6 +26,11 @@ struct ProcessRun
 // one is given, and waits for its end.
 ProcessRun runReport(const QStringList& arguments, const QString& stdoutFile = QString());
 
+// Writes six JPEGs of two lenses into folder: "Zoom 24-105" at 24 (35 mm 24, f/4), 50 (50,
+// f/4), 50 (50, f/5.6) and 105 mm (105, f/8); "Prime 35" at 35 mm (52, f/1.8 and f/2.8).
+// The tests work their insights out by hand. False when a write fails.
+bool writeInsightPictures(const QString& folder);
+
 // The bytes of a file, or "<missing>" when it cannot be read.
 QByteArray fileBytes(const QString& path);
 

@@ -104,6 +104,8 @@ private slots:
     void chartRows_data();
     void chartRows();
     void chartShortensLongLabels();
+    void chartsInNaturalOrder_data();
+    void chartsInNaturalOrder();
     void pagePassesTidy();
 
 private:
@@ -212,60 +214,84 @@ void TestExportFormats::jsonSmallSet()
     JSONExporter exporter(QString{});
     exporter.sections = smallSet();
     exporter.context = smallContext();
-    const QByteArray expected = "{\n"
-                                "  \"program\": \"Lenstally\",\n"
-                                "  \"version\": \"" +
-                                programVersion().toUtf8() +
-                                "\",\n"
-                                "  \"folder\": \"/photos/2024\",\n"
-                                "  \"settings\": {\n"
-                                "    \"formats\": [\"jpeg\", \"raw\"],\n"
-                                "    \"make\": {\"text\": \"Canon; Nikon\", \"except\": false},\n"
-                                "    \"model\": {\"text\": \"\", \"except\": false},\n"
-                                "    \"jobs\": 2,\n"
-                                "    \"estimate35mm\": false,\n"
-                                "    \"pairsOnce\": true,\n"
-                                "    \"takenFrom\": null,\n"
-                                "    \"takenUntil\": null\n"
-                                "  },\n"
-                                "  \"totals\": {\"files\": 8, \"counted\": 3, \"filteredOut\": 1, "
-                                "\"unusable\": 2, \"unreadable\": 1, \"pairDuplicates\": 1},\n"
-                                "  \"tables\": [\n"
-                                "    {\n"
-                                "      \"kind\": \"focalLength35mm\",\n"
-                                "      \"title\": \"Focal Length (35mm equivalent)\",\n"
-                                "      \"heading\": \"mm\",\n"
-                                "      \"total\": 3,\n"
-                                "      \"rows\": [\n"
-                                "        {\"label\": \"50\", \"key\": 500, \"count\": 2, "
-                                "\"percent\": 66.67},\n"
-                                "        {\"label\": \"Unknown\", \"key\": 0, \"count\": 1, "
-                                "\"percent\": 33.33}\n"
-                                "      ]\n"
-                                "    },\n"
-                                "    {\n"
-                                "      \"kind\": \"iso\",\n"
-                                "      \"title\": \"ISO\",\n"
-                                "      \"heading\": \"ISO\",\n"
-                                "      \"total\": 0,\n"
-                                "      \"rows\": []\n"
-                                "    },\n"
-                                "    {\n"
-                                "      \"kind\": \"camera\",\n"
-                                "      \"title\": \"Camera\",\n"
-                                "      \"heading\": \"Make & Model\",\n"
-                                "      \"total\": 1,\n"
-                                "      \"rows\": [\n"
-                                "        {\"label\": \"NIKON - Z 6\", \"key\": 0, \"count\": 1, "
-                                "\"percent\": 100.00}\n"
-                                "      ]\n"
-                                "    }\n"
-                                "  ]\n"
-                                "}\n";
+    // A zoom used between its ends and a prime: numbers, and null where a cell is empty.
+    LensUsage zoom{"Z \"24-70\"", 2, 66.67f, 240, 700, 50.0f, 0.0f, 350, 560, 28, 100.0f};
+    LensUsage prime{"P", 1, 33.33f, 500, 500, {}, {}, {}, {}, 18, 100.0f};
+    exporter.context.insights = {{{50, 500, 500}, {80, 240, 705}}, {zoom, prime}};
+    const QByteArray expected =
+        "{\n"
+        "  \"program\": \"Lenstally\",\n"
+        "  \"version\": \"" +
+        programVersion().toUtf8() +
+        "\",\n"
+        "  \"folder\": \"/photos/2024\",\n"
+        "  \"settings\": {\n"
+        "    \"formats\": [\"jpeg\", \"raw\"],\n"
+        "    \"make\": {\"text\": \"Canon; Nikon\", \"except\": false},\n"
+        "    \"model\": {\"text\": \"\", \"except\": false},\n"
+        "    \"jobs\": 2,\n"
+        "    \"estimate35mm\": false,\n"
+        "    \"pairsOnce\": true,\n"
+        "    \"takenFrom\": null,\n"
+        "    \"takenUntil\": null\n"
+        "  },\n"
+        "  \"totals\": {\"files\": 8, \"counted\": 3, \"filteredOut\": 1, "
+        "\"unusable\": 2, \"unreadable\": 1, \"pairDuplicates\": 1},\n"
+        "  \"tables\": [\n"
+        "    {\n"
+        "      \"kind\": \"focalLength35mm\",\n"
+        "      \"title\": \"Focal Length (35mm equivalent)\",\n"
+        "      \"heading\": \"mm\",\n"
+        "      \"total\": 3,\n"
+        "      \"rows\": [\n"
+        "        {\"label\": \"50\", \"key\": 500, \"count\": 2, "
+        "\"percent\": 66.67},\n"
+        "        {\"label\": \"Unknown\", \"key\": 0, \"count\": 1, "
+        "\"percent\": 33.33}\n"
+        "      ]\n"
+        "    },\n"
+        "    {\n"
+        "      \"kind\": \"iso\",\n"
+        "      \"title\": \"ISO\",\n"
+        "      \"heading\": \"ISO\",\n"
+        "      \"total\": 0,\n"
+        "      \"rows\": []\n"
+        "    },\n"
+        "    {\n"
+        "      \"kind\": \"camera\",\n"
+        "      \"title\": \"Camera\",\n"
+        "      \"heading\": \"Make & Model\",\n"
+        "      \"total\": 1,\n"
+        "      \"rows\": [\n"
+        "        {\"label\": \"NIKON - Z 6\", \"key\": 0, \"count\": 1, "
+        "\"percent\": 100.00}\n"
+        "      ]\n"
+        "    }\n"
+        "  ],\n"
+        "  \"insights\": {\n"
+        "    \"coverage\": [\n"
+        "      {\"share\": 50, \"from\": 50, \"to\": 50},\n"
+        "      {\"share\": 80, \"from\": 24, \"to\": 70.5}\n"
+        "    ],\n"
+        "    \"lenses\": [\n"
+        "      {\"label\": \"Z \\\"24-70\\\"\", \"count\": 2, "
+        "\"percent\": 66.67, \"shortest\": 24, \"longest\": 70, "
+        "\"atShortEnd\": 50.00, \"atLongEnd\": 0.00, \"favourite\": 35, "
+        "\"favourite35mm\": 56, \"widest\": 2.8, \"wideOpen\": 100.00},\n"
+        "      {\"label\": \"P\", \"count\": 1, \"percent\": 33.33, "
+        "\"shortest\": 50, \"longest\": 50, \"atShortEnd\": null, "
+        "\"atLongEnd\": null, \"favourite\": null, \"favourite35mm\": null, "
+        "\"widest\": 1.8, \"wideOpen\": 100.00}\n"
+        "    ]\n"
+        "  }\n"
+        "}\n";
     QCOMPARE(written(exporter), expected);
 
     exporter.sections.clear();
-    QVERIFY(written(exporter).endsWith("\"pairDuplicates\": 1},\n  \"tables\": []\n}\n"));
+    exporter.context.insights = {};
+    QVERIFY(written(exporter).endsWith("\"pairDuplicates\": 1},\n  \"tables\": [],\n"
+                                       "  \"insights\": {\n    \"coverage\": [],\n"
+                                       "    \"lenses\": []\n  }\n}\n"));
 }
 
 void TestExportFormats::pageSmallSet()
@@ -297,27 +323,39 @@ void TestExportFormats::pageSmallSet()
         "<tr class=\"total\"><td>All files</td><td class=\"num\">8</td></tr>\n"
         "</tbody>\n</table>\n"
         "<nav aria-label=\"Tables\"><ul>\n"
+        "<li><a href=\"#insights\">Insights</a></li>\n"
         "<li><a href=\"#table-1\">Focal Length (35mm equivalent)</a></li>\n"
         "<li><a href=\"#table-2\">ISO</a></li>\n"
         "<li><a href=\"#table-3\">Camera</a></li>\n"
         "</ul></nav>\n</section>\n"
+        "<section id=\"insights\">\n<h2>Insights</h2>\n<p class=\"count\">No pictures.</p>\n"
+        "</section>\n"
         "<section id=\"table-1\">\n<h2>Focal Length (35mm equivalent)</h2>\n"
         "<p class=\"count\">3 pictures, 2 rows</p>\n"
-        "<figure>\n<svg class=\"chart\" width=\"100%\" height=\"52\" role=\"img\" "
-        "aria-label=\"Focal Length (35mm equivalent): pictures by share\">\n"
-        "<defs><clipPath id=\"clip-1\"><rect x=\"0\" y=\"0\" width=\"16.00%\" height=\"52\"/>"
-        "</clipPath></defs>\n"
-        "<g><title>50: 2 pictures, 66.67 %</title>\n"
-        "<text class=\"label\" x=\"16.00%\" text-anchor=\"end\" y=\"16\" "
-        "clip-path=\"url(#clip-1)\">50</text>\n"
-        "<rect class=\"bar\" x=\"17.50%\" y=\"4\" width=\"58.50%\" height=\"16\" rx=\"2\"/>\n"
-        "<text class=\"value\" x=\"76.00%\" dx=\"6\" y=\"16\">66.67 % (2)</text></g>\n"
-        "<g><title>Unknown: 1 picture, 33.33 %</title>\n"
-        "<text class=\"label\" x=\"16.00%\" text-anchor=\"end\" y=\"40\" "
-        "clip-path=\"url(#clip-1)\">Unknown</text>\n"
-        "<rect class=\"bar\" x=\"17.50%\" y=\"28\" width=\"29.25%\" height=\"16\" rx=\"2\"/>\n"
-        "<text class=\"value\" x=\"46.75%\" dx=\"6\" y=\"40\">33.33 % (1)</text></g>\n"
-        "</svg>\n</figure>\n"
+        "<figure>\n"
+        "<svg class=\"chart\" width=\"100%\" height=\"156\" role=\"img\" aria-label=\"Focal Length "
+        "(35mm equivalent): pictures by value\">\n"
+        "<text class=\"value\" x=\"0\" y=\"12\">2 pictures</text>\n"
+        "<line class=\"grid\" x1=\"0\" y1=\"138\" x2=\"100%\" y2=\"138\"/>\n"
+        "<line class=\"grid\" x1=\"7.03%\" y1=\"18\" x2=\"7.03%\" y2=\"142\"/><text class=\"tick\" "
+        "x=\"7.03%\" y=\"153\" text-anchor=\"middle\">28</text>\n"
+        "<line class=\"grid\" x1=\"20.87%\" y1=\"18\" x2=\"20.87%\" y2=\"142\"/><text "
+        "class=\"tick\" x=\"20.87%\" y=\"153\" text-anchor=\"middle\">35</text>\n"
+        "<line class=\"grid\" x1=\"43.00%\" y1=\"18\" x2=\"43.00%\" y2=\"142\"/><text "
+        "class=\"tick\" x=\"43.00%\" y=\"153\" text-anchor=\"middle\">50</text>\n"
+        "<line class=\"grid\" x1=\"63.87%\" y1=\"18\" x2=\"63.87%\" y2=\"142\"/><text "
+        "class=\"tick\" x=\"63.87%\" y=\"153\" text-anchor=\"middle\">70</text>\n"
+        "<line class=\"grid\" x1=\"75.92%\" y1=\"18\" x2=\"75.92%\" y2=\"142\"/><text "
+        "class=\"tick\" x=\"75.92%\" y=\"153\" text-anchor=\"middle\">85</text>\n"
+        "<line class=\"grid\" x1=\"86.00%\" y1=\"18\" x2=\"86.00%\" y2=\"142\"/><text "
+        "class=\"tick\" x=\"86.00%\" y=\"153\" text-anchor=\"middle\">100</text>\n"
+        "<g><title>50: 2 pictures, 66.67 %</title><rect class=\"bar\" x=\"41.75%\" y=\"18\" "
+        "width=\"2.50%\" height=\"120\"/></g>\n"
+        "<g><title>Unknown: 1 picture, 33.33 %</title><rect class=\"bar\" x=\"93.75%\" y=\"78\" "
+        "width=\"2.50%\" height=\"60\"/></g>\n"
+        "<text class=\"tick\" x=\"95.00%\" y=\"153\" text-anchor=\"middle\">Unknown</text>\n"
+        "</svg>\n"
+        "</figure>\n"
         "<table class=\"rows\">\n<thead><tr><th scope=\"col\">mm</th>"
         "<th scope=\"col\" class=\"num\">Pictures</th><th scope=\"col\" class=\"num\">%</th>"
         "</tr></thead>\n<tbody>\n"
@@ -370,7 +408,7 @@ void TestExportFormats::pageStandsAlone()
         QVERIFY2(link.captured(1).startsWith(QLatin1Char('#')), qPrintable(link.captured(1)));
         ++anchors;
     }
-    QCOMPARE(anchors, 3);
+    QCOMPARE(anchors, 4); // the Insights section and the three tables
     QCOMPARE(page.count('\r'), 0);
 }
 
@@ -560,8 +598,8 @@ void TestExportFormats::jsonReadsBack()
     const QJsonDocument document = QJsonDocument::fromJson(written(exporter), &error);
     QCOMPARE(error.error, QJsonParseError::NoError);
     const QJsonObject root = document.object();
-    QCOMPARE(root.keys(),
-             QStringList({"folder", "program", "settings", "tables", "totals", "version"}));
+    QCOMPARE(root.keys(), QStringList({"folder", "insights", "program", "settings", "tables",
+                                       "totals", "version"}));
     QCOMPARE(root["settings"]["takenFrom"].toString(), QStringLiteral("2024-01-01"));
     QVERIFY(root["settings"]["takenUntil"].isNull());
     QCOMPARE(root["settings"]["formats"].toArray(), QJsonArray({"jpeg", "raw"}));
@@ -657,15 +695,15 @@ void TestExportFormats::chartRows()
     QFETCH(int, bars);
     QFETCH(QString, caption);
     // Row n counted n times; sorted by value, so that the largest come last in the table.
-    StatTable& t = table(Iso);
+    StatTable& t = table(Camera);
     for (int n = 1; n <= rows; ++n) {
         for (int i = 0; i < n; ++i)
-            t.addNumber(float(100 * n));
+            t.addText(QString::number(100 * n));
     }
     t.computePercents();
     t.sortByValue();
     PageExporter exporter(QString{});
-    exporter.sections = {{"ISO", "ISO", &t, Iso}};
+    exporter.sections = {{"Camera", "Make & Model", &t, Camera}};
     const QByteArray page = written(exporter);
     QCOMPARE(page.count("<rect class=\"bar\""), bars);
     QCOMPARE(page.mid(page.indexOf("<table class=\"rows\">")).count("<tr><td>"), rows);
@@ -678,6 +716,58 @@ void TestExportFormats::chartRows()
                                        QByteArray::number(rows) + " picture"));
     QVERIFY(page.contains("width=\"58.50%\" height=\"16\""));
     QCOMPARE(page.count("width=\"58.50%\" height=\"16\""), 1);
+}
+
+void TestExportFormats::chartsInNaturalOrder_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QList<double>>("values"); // 0: unknown
+    QTest::addColumn<QString>("order");        // the bars' labels, left to right or down
+    QTest::newRow("35 mm") << int(FocalLength35mm) << QList<double>{200, 0, 24, 50, 50}
+                           << "24 50 200 Unknown";
+    QTest::newRow("aperture") << int(Aperture) << QList<double>{5.6, 1.4, 2.8, 2.8}
+                              << "1.4 2.8 5.6";
+    QTest::newRow("exposure") << int(ExposureTime) << QList<double>{2, 0.004, 1.0 / 60}
+                              << "1/250 1/60 2";
+    QTest::newRow("year") << int(Year) << QList<double>{2024, 0, 2019, 2024} << "2019 2024 Unknown";
+}
+
+void TestExportFormats::chartsInNaturalOrder()
+{
+    QFETCH(int, kind);
+    QFETCH(QList<double>, values);
+    QFETCH(QString, order);
+    StatTable& t = table(StatKind(kind));
+    for (const double v : values) {
+        if (kind == Year)
+            t.addKeyed(qint64(v), v ? QString::number(v) : QStringLiteral("Unknown"));
+        else if (kind == ExposureTime)
+            t.addExposureTime(float(v));
+        else
+            t.addNumber(float(v));
+    }
+    finish(); // sorted by count, as the exports get them
+    PageExporter exporter(QString{});
+    exporter.sections = {{"T", "T", &t, StatKind(kind)}};
+    const QString page = QString::fromUtf8(written(exporter));
+    QStringList labels;
+    QList<double> xs;
+    const QRegularExpression bar(
+        QStringLiteral("<g><title>([^:]+): [^<]*</title>(?:<rect class=\"bar\" x=\"([0-9.]+)%)?"));
+    for (const QRegularExpressionMatch& m : bar.globalMatch(page)) {
+        labels << m.captured(1);
+        xs << m.captured(2).toDouble();
+    }
+    QCOMPARE(labels.join(QLatin1Char(' ')), order);
+    if (kind == Year)
+        return;
+    // Columns stand where their value lies on a logarithmic axis: 1.4, 2.8, 5.6 evenly.
+    for (qsizetype i = 1; i < xs.size(); ++i)
+        QVERIFY2(xs[i] > xs[i - 1], qPrintable(page));
+    if (kind == Aperture)
+        QVERIFY(qAbs((xs[1] - xs[0]) - (xs[2] - xs[1])) < 0.02);
+    if (order.endsWith(QLatin1String("Unknown")))
+        QVERIFY(xs.last() >= 90);
 }
 
 void TestExportFormats::chartShortensLongLabels()
@@ -719,6 +809,8 @@ void TestExportFormats::pagePassesTidy()
     exporter.context.request.modelText = hostile[1];
     exporter.context.request.exceptModel = true;
     exporter.context.request.takenUntil = QDate(2024, 12, 31);
+    LensUsage lens{hostile[0], 3, 100.0f, 240, 1050, 33.33f, 33.33f, 500, {}, 40, 66.67f};
+    exporter.context.insights = {{{50, 240, 500}, {80, 240, 1050}}, {lens}};
     QVERIFY(exporter.write());
     QProcess process;
     process.start(tidy, {QStringLiteral("-q"), QStringLiteral("-e"), file});

@@ -4,6 +4,7 @@
 #include "core/cache/readingcache.h"
 #include "ui/mainwindow.h"
 #include "ui/sharebardelegate.h"
+#include "ui/tablechart.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -329,11 +330,12 @@ void TestMainWindowForm::trees()
     QVERIFY(qobject_cast<ShareBarDelegate*>(tree->itemDelegateForColumn(2)));
     QVERIFY(!tree->itemDelegateForColumn(0) && !tree->itemDelegateForColumn(1));
 
-    // Left tree by value, right tree by share.
+    // The chart, then the tree by value, then the tree by share.
     auto* row = qobject_cast<QHBoxLayout*>(tree->parentWidget()->layout()->itemAt(0)->layout());
     QVERIFY(row);
     const bool sorted = tree->objectName().endsWith(QLatin1String("Sorted"));
-    QCOMPARE(row->indexOf(tree), sorted ? 1 : 0);
+    QCOMPARE(row->indexOf(tree), sorted ? 2 : 1);
+    QVERIFY(qobject_cast<TableChart*>(row->itemAt(0)->widget()));
 }
 
 void TestMainWindowForm::initialState()
@@ -362,7 +364,7 @@ void TestMainWindowForm::initialState()
     bar->setValue(5000);
     QCOMPARE(bar->text(), QStringLiteral("50%"));
 
-    QCOMPARE(child<QTabWidget>("tabWidget")->count(), 8);
+    QCOMPARE(child<QTabWidget>("tabWidget")->count(), 9); // the tables, then Insights
     QCOMPARE(child<QTabWidget>("tabWidget")->currentIndex(), 0);
     for (const char* name : {"txtFolderName", "btnBrowse", "chkJPEG", "chkTIFF", "chkRAW",
                              "chkHEIF", "txtMake", "txtModel", "chkExceptMake", "chkExceptModel",

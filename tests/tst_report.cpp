@@ -118,6 +118,7 @@ private slots:
     void refusals();
     void printsTheTables();
     void printsByValue();
+    void insightsAfterTheTables();
     void exportToStandardOutputReplacesTables_data();
     void exportToStandardOutputReplacesTables();
     void failedStandardOutputIsReported_data();
@@ -238,6 +239,45 @@ void TestReport::printsByValue()
                                 "12         2  28.57\n"
                                 "24         1  14.29\n"),
              run.out.constData());
+}
+
+void TestReport::insightsAfterTheTables()
+{
+    const QString folder = dir.filePath("lenses");
+    QVERIFY(writeInsightPictures(folder));
+    // Known 35 mm values 24 50 50 52 52 105: 3 of 6 in 50-52, 5 in 50-105 (x2.1, narrower
+    // than 24-52's x2.17), all 6 in 24-105. The zoom: 1 of 4 at each end, 50 mm twice
+    // between them, f/4 twice; the prime at one focal length, f/1.8 once.
+    const QByteArray expected = "\nFocal coverage\n"
+                                "50 % of pictures: 50-52 mm (35 mm equivalent)\n"
+                                "80 % of pictures: 50-105 mm (35 mm equivalent)\n"
+                                "95 % of pictures: 24-105 mm (35 mm equivalent)\n"
+                                "\nLens usage\n"
+                                "Lens         Pictures      %  Focal lengths  Short end  Long end"
+                                "               Favourite  Widest  Wide open\n"
+                                "Zoom 24-105         4  66.67      24-105 mm      25.00     25.00"
+                                "  50 mm (50 mm in 35 mm)     f/4      50.00\n"
+                                "Prime 35            2  33.33          35 mm                     "
+                                "                           f/1.8      50.00\n";
+    const ProcessRun run = runReport({folder, "--jpeg", "--insights", "--no-cache"});
+    QCOMPARE(run.status, 0);
+    QVERIFY2(run.out.endsWith("\n" + expected), run.out.constData());
+    // Without the option the tables end the output.
+    const ProcessRun plain = runReport({folder, "--jpeg", "--no-cache"});
+    QVERIFY(!plain.out.contains("Focal coverage"));
+    QCOMPARE(run.out.left(plain.out.size()), plain.out);
+    // The JSON carries the same numbers.
+    const ProcessRun json = runReport({folder, "--jpeg", "--no-cache", "--json", "-"});
+    QVERIFY2(json.out.contains("\"coverage\": [\n"
+                               "      {\"share\": 50, \"from\": 50, \"to\": 52},\n"
+                               "      {\"share\": 80, \"from\": 50, \"to\": 105},\n"
+                               "      {\"share\": 95, \"from\": 24, \"to\": 105}\n    ],"),
+             json.out.constData());
+    QVERIFY2(json.out.contains("{\"label\": \"Zoom 24-105\", \"count\": 4, \"percent\": "
+                               "66.67, \"shortest\": 24, \"longest\": 105, \"atShortEnd\": "
+                               "25.00, \"atLongEnd\": 25.00, \"favourite\": 50, "
+                               "\"favourite35mm\": 50, \"widest\": 4, \"wideOpen\": 50.00}"),
+             json.out.constData());
 }
 
 void TestReport::exportToStandardOutputReplacesTables_data()

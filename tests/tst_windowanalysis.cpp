@@ -5,9 +5,11 @@
 
 #include "core/cache/readingcache.h"
 #include "ui/mainwindow.h"
+#include "ui/tablechart.h"
 
 #include "modalwidgets.h"
 #include "testpictures.h"
+#include "testsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -169,6 +171,7 @@ private slots:
     void refusals();
     void collectsAndShowsResults();
     void unknown35mm();
+    void insightsAndChartsFill();
     void heifBoxTakesPhonePictures();
     void countingOptionsReachTheAnalysis();
     void enterInFolderFieldStarts();
@@ -353,6 +356,58 @@ void TestWindowAnalysis::collectsAndShowsResults()
     QCOMPARE(widget<QLabel>("lblPicturesFound")->text(), QStringLiteral("4"));
     QCOMPARE(treeRows(widget<QTreeWidget>("treeFocal")),
              QStringList({"50|3|75.00", "200|1|25.00"}));
+}
+
+void TestWindowAnalysis::insightsAndChartsFill()
+{
+    const QString folder = dir.filePath(QStringLiteral("lenses"));
+    QVERIFY(writeInsightPictures(folder));
+    widget<QCheckBox>("chkJPEG")->setChecked(true);
+    start(folder);
+    auto* tabs = widget<QTabWidget>("tabWidget");
+    QCOMPARE(tabs->tabText(tabs->count() - 1), QStringLiteral("Insights"));
+    // Worked out by hand (see the report's test of --insights).
+    QCOMPARE(widget<QLabel>("lblCoverage")->text(),
+             QStringLiteral("50 % of pictures: 50-52 mm (35 mm equivalent)\n"
+                            "80 % of pictures: 50-105 mm (35 mm equivalent)\n"
+                            "95 % of pictures: 24-105 mm (35 mm equivalent)"));
+    auto* view = widget<QTableView>("tableLensUsage");
+    const auto rows = [view] {
+        QStringList lines;
+        for (int r = 0; r < view->model()->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < view->model()->columnCount(); ++c)
+                cells << view->model()->index(r, c).data().toString();
+            lines << cells.join(QLatin1Char('|'));
+        }
+        return lines;
+    };
+    const QString zoom =
+        "Zoom 24-105|4|66.67|24-105 mm|25.00|25.00|50 mm (50 mm in 35 mm)|f/4|50.00";
+    const QString prime = "Prime 35|2|33.33|35 mm||||f/1.8|50.00";
+    QCOMPARE(rows(), QStringList({zoom, prime}));
+    QCOMPARE(view->model()->index(0, 0).data(Qt::ToolTipRole).toString(), "Zoom 24-105");
+    // Sorting by Widest puts f/1.8 first; empty cells sort as the smallest.
+    view->sortByColumn(7, Qt::AscendingOrder);
+    QCOMPARE(rows(), QStringList({prime, zoom}));
+    view->sortByColumn(4, Qt::DescendingOrder);
+    QCOMPARE(rows(), QStringList({zoom, prime}));
+    // Every table's chart has a bar per row.
+    const std::pair<const char*, StatKind> trees[] = {
+        {"treeFocal", FocalLength},
+        {"treeFocal35", FocalLength35mm},
+        {"treeAperture", Aperture},
+        {"treeISO", Iso},
+        {"treeExposure", ExposureTime},
+        {"treeCamera", Camera},
+        {"treeLens", Lens},
+        {"treeYear", Year},
+    };
+    for (const auto& [name, kind] : trees) {
+        auto* chart = widget<TableChart>(qPrintable(QStringLiteral("chart%1").arg(int(kind))));
+        QCOMPARE(chart->barCount(), widget<QTreeWidget>(name)->topLevelItemCount());
+        QVERIFY(chart->barCount() > 0);
+    }
 }
 
 void TestWindowAnalysis::heifBoxTakesPhonePictures()

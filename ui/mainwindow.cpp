@@ -12,9 +12,11 @@
 #include "ui/aboutdialog.h"
 #include "ui/countingoptionsbox.h"
 #include "ui/filelistdialog.h"
+#include "ui/insightstab.h"
 #include "ui/progressvalue.h"
 #include "ui/rowpicturesdialog.h"
 #include "ui/sharebardelegate.h"
+#include "ui/tablechart.h"
 
 #include <QDir>
 #include <QDragEnterEvent>
@@ -145,6 +147,7 @@ MainWindow::MainWindow(QWidget* parent)
         header->setSectionResizeMode(2, QHeaderView::ResizeToContents);
         tree->setTextElideMode(Qt::ElideMiddle);
     }
+    addInsightViews();
 }
 
 namespace {
@@ -424,6 +427,7 @@ void MainWindow::analysisFinished()
     lastAnalysis->analysedAt = session->finishedAt();
     lastAnalysis->outcomes = session->result().outcomes;
     showResults();
+    showInsights();
     showOutcomes();
     if (stopped)
         lblOutcome->setText(session->stoppedLine(QLocale()) + lblOutcome->text());
@@ -518,6 +522,49 @@ void MainWindow::showResults()
             [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },
             [&](const StatTable& t) { fillTree(pair.byCount, t, pair.kind, bold); });
     }
+}
+
+void MainWindow::addInsightViews()
+{
+    const std::pair<StatKind, QTreeWidget*> lists[] = {
+        {FocalLength, ui->treeFocal},
+        {FocalLength35mm, ui->treeFocal35},
+        {Aperture, ui->treeAperture},
+        {Iso, ui->treeISO},
+        {ExposureTime, ui->treeExposure},
+        {Camera, ui->treeCamera},
+        {Lens, ui->treeLens},
+        {Year, ui->treeYear},
+    };
+    for (const auto& [kind, tree] : lists) {
+        // The lists' row holds the two trees; the chart goes first. The lists keep a little
+        // more room each, so that "Unknown" and the counts stay whole at the first size.
+        for (QBoxLayout* row : tree->parentWidget()->findChildren<QBoxLayout*>()) {
+            if (row->indexOf(tree) < 0)
+                continue;
+            charts[kind] = new TableChart(kind, tree->parentWidget());
+            charts[kind]->setObjectName(QStringLiteral("chart%1").arg(int(kind)));
+            row->insertWidget(0, charts[kind], 3);
+            for (int i = 1; i < row->count(); ++i)
+                row->setStretch(i, 4);
+        }
+    }
+    insightsTab = new InsightsTab(ui->tabWidget);
+    insightsTab->setObjectName(QStringLiteral("insightsTab"));
+    ui->tabWidget->addTab(insightsTab, tr("Insights"));
+}
+
+void MainWindow::showInsights()
+{
+    AnalysisResult& result = session->result();
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        if (charts[kind])
+            charts[kind]->setTable(result.table(StatKind(kind)));
+    }
+    const Insights insights = computeInsights(trackedReadings(result.tableSet()));
+    insightsTab->setInsights(insights);
+    if (lastAnalysis)
+        lastAnalysis->insights = insights;
 }
 
 void MainWindow::on_btnAbout_clicked()

@@ -11,6 +11,8 @@
 
 class AboutDialog;
 class CountingOptionsBox;
+class InsightsTab;
+class TableChart;
 class QTreeWidget;
 class QTreeWidgetItem;
 class AnalysisSession;
@@ -69,6 +71,10 @@ private:
     void clearResults();
     // Fills the trees from the tables; leaves every table sorted by count.
     void showResults();
+    // Adds a chart beside each table's lists and the Insights tab.
+    void addInsightViews();
+    // Fills the charts and the Insights tab from the tables.
+    void showInsights();
     // Shows what became of the files of the last analysis.
     void showOutcomes();
     // The title of a row's list: the table, the value with its unit and the pictures
@@ -92,6 +98,8 @@ private:
     QLabel* lblOutcome;       // what became of every file
     QPushButton* btnFiles;    // lists every file with its outcome and values
     CountingOptionsBox* countingOptions;
+    InsightsTab* insightsTab;               // the ninth tab: coverage and lens usage
+    TableChart* charts[StatKindCount] = {}; // beside each table's lists
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
     bool stopRequested = false;

@@ -104,10 +104,21 @@ std::optional<StatKind> selectionKindFromName(const QString& name)
     return std::nullopt;
 }
 
+std::vector<int> SelectedPictures::places() const
+{
+    std::vector<int> chosen;
+    chosen.reserve(size_t(selected));
+    for (int place = 0; place < counted; ++place) {
+        if (isSelected(place))
+            chosen.push_back(place);
+    }
+    return chosen;
+}
+
 SelectedPictures selectPictures(const ConstTableSet& tables, const Selection& selection)
 {
     SelectedPictures pictures;
-    pictures.counted = int(tables[0]->rowsOfValues().size());
+    pictures.counted = int(tables[0]->valueRows().size());
     if (selection.isEmpty()) {
         pictures.counted = tables[0]->total();
         pictures.selected = pictures.counted;
@@ -135,7 +146,7 @@ SelectedPictures selectPictures(const ConstTableSet& tables, const Selection& se
                                           label);
         }
         const quint8 bit = quint8(1u << kind);
-        const std::vector<int>& rowOf = table.rowsOfValues();
+        const std::vector<int>& rowOf = table.valueRows();
         const size_t n = std::min(rowOf.size(), pictures.missed.size());
         for (size_t place = 0; place < n; ++place) {
             if (!chosenRow[size_t(rowOf[place])])
@@ -158,7 +169,7 @@ void tabulateSelection(const ConstTableSet& tables, const Selection& selection,
         // A picture counts here when it misses no table's part, or only this table's own.
         const quint8 ignored = ownRows ? quint8(1u << kind) : quint8(0);
         counts.assign(idRange(table), 0);
-        const std::vector<int>& rowOf = table.rowsOfValues();
+        const std::vector<int>& rowOf = table.valueRows();
         if (pictures.missed.empty()) {
             for (int id : rowOf)
                 ++counts[size_t(id)];

@@ -69,6 +69,8 @@ struct SelectedPictures
 
     // True when the picture at a place is selected.
     bool isSelected(int place) const { return missed.empty() || missed[size_t(place)] == 0; }
+    // The places of the selected pictures, in order.
+    std::vector<int> places() const;
 };
 
 // Works out which counted pictures of the tables a selection takes; with an empty

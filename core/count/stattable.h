@@ -50,8 +50,8 @@ public:
     // With tracking: the places, in the order added, of the values counted in the row
     // whose id is given; empty without tracking.
     std::vector<int> valuesOfRow(int id) const;
-    // With tracking: the row id of each value, in the order added; empty without.
-    const std::vector<int>& rowsOfValues() const { return rowOfValue; }
+    // With tracking: the row id of every value, in the order added; empty without.
+    const std::vector<int>& valueRows() const { return rowOfValue; }
     // Makes the table hold exactly these rows, as computed elsewhere: the total is the sum
     // of their counts, nothing is tracked, and only sorts and computePercents may follow.
     void setRows(std::vector<StatRow> computed);
