@@ -2,6 +2,7 @@
 #ifndef LENSTALLY_MAINWINDOW_H
 #define LENSTALLY_MAINWINDOW_H
 
+#include "core/count/selection.h"
 #include "core/count/statkind.h"
 
 #include <QList>
@@ -21,6 +22,8 @@ class Exporter;
 class QLabel;
 class QPushButton;
 class QTimer;
+class SelectionBar;
+class QShortcut;
 
 namespace Ui {
 class MainWindow;
@@ -91,6 +94,20 @@ private:
     // Stops a running analysis and waits for it, so that nothing it uses goes away under it.
     void stopAnalysis();
 
+    // Drilling down: rows chosen in the lists narrow every other table, the charts and the
+    // insights to the pictures counted in them.
+    // The rows chosen in a list become its table's part of the selection.
+    void rowsChosen(StatKind kind, QTreeWidget* tree);
+    // Shows the tables, charts and insights for the selection; the lists of the kind that
+    // changed keep their rows (they do not depend on their own part).
+    void applySelection(int changedKind = -1);
+    // Clears the selection: every counted picture again (Show all, Escape).
+    void showAllPictures();
+    // The table a kind's list, chart and export show: narrowed while rows are chosen.
+    const StatTable& shownTable(StatKind kind) const;
+    // The last analysis's tables, for the selection to read.
+    ConstTableSet fullTables() const;
+
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog;
     QTimer* progressTimer;
@@ -103,8 +120,14 @@ private:
     // The request and end of the last analysis, for the exports that tell them.
     std::unique_ptr<ExportContext> lastAnalysis;
     bool stopRequested = false;
-    QString resultLine;       // the outcome line of the last analysis, before any export
-    QString lastExportFolder; // where the Save dialog opens next
+    QString resultLine;        // the outcome line of the last analysis, before any export
+    QString lastExportFolder;  // where the Save dialog opens next
+    Selection selection;       // the rows chosen in the lists
+    SelectedPictures selected; // the pictures the selection takes
+    std::array<StatTable, StatKindCount> narrowed; // each table for the selection
+    SelectionBar* selectionBar;
+    QShortcut* showAllKey;
+    bool refilling = false; // the lists are being refilled: their selection is not the user's
 };
 
 #endif
