@@ -6,6 +6,7 @@
 // which settings, and what became of its files.
 
 #include "core/count/insights.h"
+#include "core/count/selection.h"
 #include "core/session/analysisrequest.h"
 #include "core/session/analysisresult.h"
 
@@ -20,6 +21,7 @@ struct ExportContext
     QDateTime analysedAt;    // when the analysis ended; invalid when not known
     AnalysisRequest request; // formats, filters, reading threads and counting options
     OutcomeCounts outcomes;
+    Selection where; // the rows the exported tables are narrowed to; empty for all pictures
     Insights insights; // of the counted pictures, for the report page and JSON
 };
 

@@ -23,7 +23,8 @@ bool FileListExporter::write()
 bool FileListExporter::writeTo(QIODevice* device)
 {
     QByteArray bytes("path,outcome,make,model,lens,focal_length,focal_length_35mm,"
-                     "focal_length_35mm_from,f_number,iso,exposure_time,taken,messages\r\n");
+                     "focal_length_35mm_from,f_number,iso,exposure_time,taken,messages");
+    bytes += selectedFiles ? ",selected\r\n" : "\r\n";
     const int count = std::min(int(paths.size()), records.size());
     for (int i = 0; i < count; ++i) {
         if (!records.recorded(i))
@@ -36,7 +37,13 @@ bool FileListExporter::writeTo(QIODevice* device)
             line += QLatin1Char(',');
             line += CSVExporter::field(text);
         }
-        line += QLatin1Char(',') + QString::number(l.messages) + QLatin1String("\r\n");
+        line += QLatin1Char(',') + QString::number(l.messages);
+        if (selectedFiles) {
+            line += QLatin1Char(',');
+            if (l.outcome == PictureOutcome::Counted && size_t(i) < selectedFiles->size())
+                line += QLatin1Char((*selectedFiles)[size_t(i)] ? '1' : '0');
+        }
+        line += QLatin1String("\r\n");
         bytes += line.toUtf8();
         // Written as it goes: 100,000 files make some 10 MB of text.
         if (bytes.size() >= (1 << 16)) {

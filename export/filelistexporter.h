@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class FileRecords;
 
 // The list behind every number: one CSV row per recorded file, in file-list order, as
@@ -20,6 +22,10 @@ public:
     // Touches no file until write(); paths and records must outlive the exporter.
     FileListExporter(const QString& fileName, const QStringList& paths, const FileRecords& records);
 
+    // Adds a column "selected": 1 or 0 for each counted file by file-list index, empty for
+    // the others; the vector must outlive the exporter.
+    void setSelectedFiles(const std::vector<char>* selected) { selectedFiles = selected; }
+
     bool write() override;
     bool writeTo(QIODevice* device) override;
 
@@ -27,6 +33,7 @@ private:
     QString fileName;
     const QStringList& paths;
     const FileRecords& records;
+    const std::vector<char>* selectedFiles = nullptr;
 };
 
 #endif

@@ -120,6 +120,32 @@ QString JSONExporter::string(const QString& text)
 
 JSONExporter::JSONExporter(const QString& fileName) : fileName(fileName) {}
 
+namespace {
+
+// ",\n    \"where\": [{\"kind\": \"lens\", \"labels\": [...]}]", only with a selection, so
+// that an export of every picture stays as it always was.
+QString whereText(const Selection& where)
+{
+    if (where.isEmpty())
+        return QString();
+    QStringList parts;
+    for (int kind = 0; kind < StatKindCount; ++kind) {
+        const QStringList& labels = where.labels(StatKind(kind));
+        if (labels.isEmpty())
+            continue;
+        QStringList quoted;
+        for (const QString& label : labels)
+            quoted << JSONExporter::string(label);
+        parts << QStringLiteral("{\"kind\": ") + JSONExporter::string(kindName(StatKind(kind))) +
+                     QStringLiteral(", \"labels\": [") + quoted.join(QLatin1String(", ")) +
+                     QStringLiteral("]}");
+    }
+    return QStringLiteral(",\n    \"where\": [") + parts.join(QLatin1String(", ")) +
+           QLatin1Char(']');
+}
+
+} // namespace
+
 bool JSONExporter::write()
 {
     return saveAs(fileName);
@@ -161,7 +187,7 @@ bool JSONExporter::writeTo(QIODevice* device)
         (request.exclude.isEmpty()
              ? QString()
              : QStringLiteral(",\n    \"exclude\": ") + list(request.exclude)) +
-        QStringLiteral("\n  },\n");
+        whereText(context.where) + QStringLiteral("\n  },\n");
 
     text += QStringLiteral("  \"totals\": {\"files\": %1, \"counted\": %2, \"filteredOut\": %3, "
                            "\"unusable\": %4, \"unreadable\": %5")

@@ -170,7 +170,10 @@ QString settingsList(const ExportContext& context)
                 formats.isEmpty() ? QStringLiteral("none") : formats.join(QLatin1String(", "))) +
            item("Make", html(filterText(request.makeText, request.exceptMake))) +
            item("Model", html(filterText(request.modelText, request.exceptModel))) +
-           item("Counting options", html(optionsText(request))) + QStringLiteral("</dl>\n");
+           item("Counting options", html(optionsText(request))) +
+           (context.where.isEmpty() ? QString()
+                                    : item("Pictures shown", html(context.where.describe()))) +
+           QStringLiteral("</dl>\n");
 }
 
 QString outcomesTable(const ExportContext& context)

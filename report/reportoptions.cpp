@@ -114,6 +114,13 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         QStringLiteral("taken-until"),
         QStringLiteral("Count only pictures taken on or before DATE (YYYY-MM-DD)."),
         QStringLiteral("DATE"));
+    const QCommandLineOption where(
+        QStringLiteral("where"),
+        QStringLiteral("Tabulate and export only the pictures counted in the row LABEL of the "
+                       "table KIND (focal-length, focal-length-35mm, aperture, iso, "
+                       "exposure-time, camera, lens, year), LABEL as the tables print it; "
+                       "repeatable: rows of one KIND are OR-ed, KINDs AND-ed."),
+        QStringLiteral("KIND=LABEL"));
     const QCommandLineOption jobs(
         QStringLiteral("jobs"), QStringLiteral("Read N pictures at once (default: one per core)."),
         QStringLiteral("N"));
@@ -160,6 +167,7 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
                        countIncomplete,
                        takenFrom,
                        takenUntil,
+                       where,
                        noCache,
                        cache,
                        exiv2Only,
@@ -281,6 +289,21 @@ ParseResult parseReportOptions(const QStringList& arguments, ReportOptions* opti
         return ParseResult::Error;
     }
     result.exiv2Only = parser.isSet(exiv2Only);
+    for (const QString& value : parser.values(where)) {
+        const qsizetype equals = value.indexOf(QLatin1Char('='));
+        const std::optional<StatKind> kind =
+            selectionKindFromName(equals < 0 ? value : value.left(equals));
+        if (equals < 0 || !kind) {
+            QStringList kinds;
+            for (int k = 0; k < StatKindCount; ++k)
+                kinds.append(selectionKindName(StatKind(k)));
+            *text =
+                usageError(QStringLiteral("--where needs KIND=LABEL, KIND one of %1; not \"%2\".")
+                               .arg(kinds.join(QStringLiteral(", ")), value));
+            return ParseResult::Error;
+        }
+        result.where.add(*kind, value.mid(equals + 1));
+    }
     result.analysis.cacheFile = parser.isSet(noCache) ? QString()
                                 : parser.isSet(cache) ? last(cache)
                                                       : ReadingCache::defaultPath();

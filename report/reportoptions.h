@@ -2,6 +2,7 @@
 #ifndef LENSTALLY_REPORTOPTIONS_H
 #define LENSTALLY_REPORTOPTIONS_H
 
+#include "core/count/selection.h"
 #include "core/session/analysisrequest.h"
 
 #include <QString>
@@ -22,6 +23,7 @@ struct ReportOptions
     bool quiet = false;
     bool verbose = false;   // print the library's messages, each with its file's path
     bool exiv2Only = false; // read every picture with Exiv2, never with the fast reader
+    Selection where;        // --where: the rows the tables and exports are narrowed to
 };
 
 // What the command line asks for.

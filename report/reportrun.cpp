@@ -54,6 +54,8 @@ int ReportRun::exec()
         message(refusalLine(refusal, refusedFolder(options.analysis, refusal)));
         return refusalStatus(refusal);
     }
+    if (!options.where.isEmpty())
+        narrowToSelection();
     const int status = writeResults();
     if (status != ExitInterrupted)
         printSummary();
@@ -93,6 +95,8 @@ int ReportRun::writeResults()
         if (interrupted())
             return ExitInterrupted;
         FileListExporter list(options.filesFile, session.files(), session.result().fileRecords);
+        if (!options.where.isEmpty())
+            list.setSelectedFiles(&selectedFiles);
         return writeExport(&list, options.filesFile);
     }
     return ExitOk;
@@ -103,7 +107,8 @@ bool ReportRun::analyse()
     if (!options.filesFile.isEmpty())
         session.setKeepFileRecords(true);
     // The insights are worked out from the row each picture went to.
-    if (options.insights || !options.pageFile.isEmpty() || !options.jsonFile.isEmpty())
+    if (!options.where.isEmpty() || options.insights || !options.pageFile.isEmpty() ||
+        !options.jsonFile.isEmpty())
         session.setKeepPictures(true);
     if (options.verbose) {
         session.setMessageSink([this](const QString& path, const QStringList& said) {
@@ -165,6 +170,12 @@ void ReportRun::printSummary()
         return;
     const OutcomeCounts& counts = result.outcomes;
     message(session.summary());
+    if (!options.where.isEmpty()) {
+        message(QStringLiteral("Showing %1 of %2 counted pictures: %3")
+                    .arg(selected.selected)
+                    .arg(selected.counted)
+                    .arg(options.where.describe()));
+    }
     if (counts.withMessages > 0 && !options.verbose) {
         message(QStringLiteral("%1 files drew messages from the picture library; --verbose "
                                "shows them")
@@ -179,8 +190,7 @@ void ReportRun::printSummary()
 
 QString ReportRun::sortedTablesText()
 {
-    AnalysisResult& result = session.result();
-    const QList<ExportSection> sections = allSections(result.tableSet());
+    const QList<ExportSection> sections = allSections(shownTables());
     // As the window's results display; the tables stay sorted by count for the exports.
     QString text;
     for (int kind = 0; kind < StatKindCount; ++kind) {
@@ -191,7 +201,7 @@ QString ReportRun::sortedTablesText()
         const std::function<void(const StatTable&)> skip = [](const StatTable&) {};
         if (kind > 0)
             text += QLatin1Char('\n');
-        showInBothOrders(result.table(StatKind(kind)), options.byValue ? print : skip,
+        showInBothOrders(*shownTables()[size_t(kind)], options.byValue ? print : skip,
                          options.byValue ? skip : print);
     }
     return text;
@@ -204,8 +214,9 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
     // The report picks the format by option, not by the file's name.
     const std::unique_ptr<Exporter> exporter = makeExporter(format, fileName);
     AnalysisResult& result = session.result();
-    exporter->sections = exportSections(format, result.tableSet());
+    exporter->sections = exportSections(format, shownTables());
     exporter->context = makeExportContext(options.analysis, result.outcomes, session.finishedAt());
+    exporter->context.where = options.where;
     if (format == ExportFormat::Page || format == ExportFormat::Json)
         exporter->context.insights = insights();
     return writeExport(exporter.get(), fileName);
@@ -214,7 +225,8 @@ int ReportRun::exportTo(ExportFormat format, const QString& fileName)
 const Insights& ReportRun::insights()
 {
     if (!worked)
-        worked = computeInsights(trackedReadings(session.result().tableSet()));
+        worked = computeInsights(trackedReadings(
+            session.result().tableSet(), options.where.isEmpty() ? nullptr : &selectedPlaces));
     return *worked;
 }
 
@@ -231,4 +243,33 @@ int ReportRun::writeExport(Exporter* exporter, const QString& fileName)
         return ExitOk;
     message(exportErrorMessage(exporter->error(), fileName));
     return exporter->error() == ExportError::OpenFailed ? ExitOpenFailed : ExitWriteFailed;
+}
+
+void ReportRun::narrowToSelection()
+{
+    const AnalysisResult& result = session.result();
+    ConstTableSet tables{};
+    for (int kind = 0; kind < StatKindCount; ++kind)
+        tables[size_t(kind)] = &result.table(StatKind(kind));
+    selected = selectPictures(tables, options.where);
+    tabulateSelection(tables, options.where, selected, selectedTables);
+    for (const QString& row : selected.unmatched)
+        message(QStringLiteral("No counted picture has ") + row);
+    selectedPlaces = selected.places();
+    selectedFiles.assign(session.files().size(), 0);
+    for (size_t place = 0; place < result.countedFiles.size(); ++place) {
+        const int file = result.countedFiles[place];
+        if (file >= 0 && size_t(file) < selectedFiles.size())
+            selectedFiles[size_t(file)] = selected.isSelected(int(place)) ? 1 : 0;
+    }
+}
+
+TableSet ReportRun::shownTables()
+{
+    if (options.where.isEmpty())
+        return session.result().tableSet();
+    TableSet set{};
+    for (int kind = 0; kind < StatKindCount; ++kind)
+        set[size_t(kind)] = &selectedTables[size_t(kind)];
+    return set;
 }

@@ -4,6 +4,7 @@
 
 #include "reportoptions.h"
 
+#include "core/count/selection.h"
 #include "core/session/analysissession.h"
 #include "export/resultexport.h"
 
@@ -40,6 +41,10 @@ private:
     // Prints the tables and writes the exports; the exit status.
     int writeResults();
     void message(const QString& text);
+    // --where: narrows the tables to the selected pictures, saying which labels match none.
+    void narrowToSelection();
+    // The tables printed and exported: the selected pictures' with --where.
+    TableSet shownTables();
     // The counted pictures' insights, worked out once.
     const Insights& insights();
 
@@ -51,6 +56,11 @@ private:
     AnalysisSession session;
     QStringList messages;           // "path: message" lines, for --verbose
     std::optional<Insights> worked; // insights(), once asked for
+    // With --where: the selected pictures' tables, and each file's place in the selection.
+    std::array<StatTable, StatKindCount> selectedTables;
+    SelectedPictures selected;
+    std::vector<int> selectedPlaces; // the selected pictures' places, for the insights
+    std::vector<char> selectedFiles; // by file-list index: 1 selected, 0 not
 };
 
 #endif

@@ -134,6 +134,8 @@ private slots:
     void progressLineOnTerminal();
     void interruption_data();
     void interruption();
+    void whereNarrowsTables_data();
+    void whereNarrowsTables();
     void benchmarkSmokeRun();
     void severalFoldersAndExclusions_data();
     void severalFoldersAndExclusions();
@@ -195,6 +197,12 @@ void TestReport::refusals_data()
     QTest::newRow("every file left out")
         << QStringList{lib, "--exclude", "20*", "--exclude", "IMG_?.*"} << 5
         << "No files were found\n";
+    QTest::newRow("--where of an unknown kind")
+        << QStringList{lib, "--where", "Lens=RF50"} << 2
+        << "KIND one of focal-length, focal-length-35mm, aperture, iso, exposure-time, camera, "
+           "lens, year; not \"Lens=RF50\".\n";
+    QTest::newRow("--where without a label")
+        << QStringList{lib, "--where", "lens"} << 2 << "not \"lens\".\n";
 }
 
 void TestReport::refusals()
@@ -509,6 +517,56 @@ void TestReport::interruption()
     QCOMPARE(process.readAllStandardOutput(), QByteArray());
     QCOMPARE(QDir(exports).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList());
+}
+
+void TestReport::whereNarrowsTables_data()
+{
+    QTest::addColumn<QStringList>("where");
+    QTest::addColumn<QString>("focalTable");
+    QTest::addColumn<QString>("said");
+    const QString gh4 = "camera=Panasonic - DMC-GH4";
+    QTest::newRow("one camera")
+        << QStringList{gh4} << "     %\n12         2  100.00\n\n"
+        << "Showing 2 of 7 counted pictures: Camera is Panasonic - DMC-GH4\n";
+    QTest::newRow("two focal lengths OR-ed")
+        << QStringList{"focal-length=12", "focal-length=24"}
+        << "    %\n12         2  66.67\n24         1  33.33\n\n"
+        << "Showing 3 of 7 counted pictures: Focal length is 12 or 24\n";
+    QTest::newRow("camera AND focal length")
+        << QStringList{gh4, "focal-length=24"} << "%\n\n"
+        << "Showing 0 of 7 counted pictures: Focal length is 24; Camera is Panasonic - DMC-GH4\n";
+    QTest::newRow("35 mm Unknown as printed")
+        << QStringList{"focal-length-35mm=Unknown"}
+        << "    %\n10         1  50.00\n85         1  50.00\n\n"
+        << "Showing 2 of 7 counted pictures: Focal length (35 mm) is Unknown\n";
+    QTest::newRow("a label without pictures") << QStringList{"lens=RF 24-105"} << "%\n\n"
+                                              << "No counted picture has Lens RF 24-105\n";
+}
+
+void TestReport::whereNarrowsTables()
+{
+    QFETCH(QStringList, where);
+    QFETCH(QString, focalTable);
+    QFETCH(QString, said);
+    QStringList arguments{library, "--jpeg", "--tiff", "--files", dir.filePath("where.csv")};
+    for (const QString& w : where)
+        arguments << "--where" << w;
+    const Run run = runReport(arguments);
+    QCOMPARE(run.status, 0);
+    const QString out = QString::fromUtf8(run.out);
+    QVERIFY2(out.startsWith("Focal Length\nmm  Pictures  " + focalTable), qPrintable(out));
+    const QString err = QString::fromUtf8(run.err);
+    QVERIFY2(err.contains(said), qPrintable(err));
+    // The outcome line keeps the analysis's own numbers.
+    QVERIFY2(err.contains(": 7 counted,"), qPrintable(err));
+    // The file list marks the counted files the tables show, and only counted files.
+    const QStringList lines =
+        QString::fromUtf8(fileBytes(dir.filePath("where.csv"))).split("\r\n", Qt::SkipEmptyParts);
+    QVERIFY2(lines.value(0).endsWith(",messages,selected"), qPrintable(lines.value(0)));
+    const int selected = said.startsWith("Showing ") ? said.section(' ', 1, 1).toInt() : 0;
+    QCOMPARE(lines.filter(QRegularExpression(",counted,.*,1$")).size(), selected);
+    QCOMPARE(lines.filter(QRegularExpression(",counted,.*,0$")).size(), 7 - selected);
+    QCOMPARE(lines.filter(QRegularExpression(",[01]$")).size(), 7);
 }
 
 void TestReport::benchmarkSmokeRun()

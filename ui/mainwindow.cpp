@@ -17,6 +17,7 @@
 #include "ui/insightstab.h"
 #include "ui/progressvalue.h"
 #include "ui/rowpicturesdialog.h"
+#include "ui/selectionbar.h"
 #include "ui/sharebardelegate.h"
 #include "ui/tablechart.h"
 #include "ui/windowsettings.h"
@@ -37,8 +38,10 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSettings>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTimer>
@@ -86,6 +89,14 @@ MainWindow::MainWindow(QWidget* parent)
     outcomeRow->addWidget(lblOutcome, 1);
     outcomeRow->addWidget(btnFiles);
     ui->verticalLayout->insertLayout(ui->verticalLayout->indexOf(ui->tabWidget), outcomeRow);
+    // The selection's line comes under the outcome line, which keeps the analysis's numbers.
+    selectionBar = new SelectionBar(ui->centralWidget);
+    selectionBar->setObjectName(QStringLiteral("selectionBar"));
+    ui->verticalLayout->insertWidget(ui->verticalLayout->indexOf(ui->tabWidget), selectionBar);
+    connect(selectionBar, &SelectionBar::showAllRequested, this, &MainWindow::showAllPictures);
+    showAllKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    showAllKey->setEnabled(false);
+    connect(showAllKey, &QShortcut::activated, this, &MainWindow::showAllPictures);
     // Below the folder and filter boxes, above Start.
     countingOptions = new CountingOptionsBox(ui->centralWidget);
     ui->verticalLayout->insertWidget(1, countingOptions);
@@ -202,6 +213,11 @@ MainWindow::MainWindow(QWidget* parent)
         const StatKind kind = entry.kind;
         connect(entry.tree, &QTreeWidget::itemActivated, this,
                 [this, kind](QTreeWidgetItem* item) { showRowPictures(kind, item); });
+        // Chosen rows narrow the other tables: click, Ctrl+click, Shift+click, keyboard.
+        QTreeWidget* tree = entry.tree;
+        tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        connect(tree, &QTreeWidget::itemSelectionChanged, this,
+                [this, kind, tree] { rowsChosen(kind, tree); });
     }
     // The value column takes the room left; counts and shares keep theirs, so they stay in
     // sight, and a long camera or lens name is shortened in the middle (its tool tip has it whole).
@@ -316,9 +332,21 @@ void MainWindow::on_btnExport_clicked()
     fileName = withFilterSuffix(fileName, filter);
 
     std::unique_ptr<Exporter> exporter = createExporter(fileName);
-    exporter->sections = exportSections(exportFormatFor(fileName), session->result().tableSet());
+    // What is shown: with a selection, every table of the selected pictures only.
+    TableSet tables = session->result().tableSet();
+    std::array<StatTable, StatKindCount> selectedTables;
+    if (!selection.isEmpty()) {
+        tabulateSelection(fullTables(), selection, selected, selectedTables);
+        for (int kind = 0; kind < StatKindCount; ++kind) {
+            showInBothOrders(
+                selectedTables[size_t(kind)], [](const StatTable&) {}, [](const StatTable&) {});
+            tables[size_t(kind)] = &selectedTables[size_t(kind)];
+        }
+    }
+    exporter->sections = exportSections(exportFormatFor(fileName), tables);
     if (lastAnalysis)
         exporter->context = *lastAnalysis;
+    exporter->context.where = selection;
     // A success is said in the outcome line, with no box to click away; a failure keeps its box.
     if (exporter->write()) {
         lastExportFolder = QFileInfo(fileName).absolutePath();
@@ -384,7 +412,11 @@ void MainWindow::on_btnStart_clicked()
     ui->btnExport->setEnabled(false);
     ui->progressBar->setValue(0);
     ui->lblPicturesFound->setText(QStringLiteral("0"));
-    // Nothing of the last run stays in sight under the new one.
+    // Nothing of the last run stays in sight under the new one, its selection included.
+    selection.clear();
+    selected = SelectedPictures();
+    selectionBar->showSelection(selection, 0, 0);
+    showAllKey->setEnabled(false);
     clearResults();
     lblOutcome->setText(tr("Listing folders..."));
     lblOutcome->setToolTip(QString());
@@ -534,7 +566,14 @@ void MainWindow::showRowPictures(StatKind kind, QTreeWidgetItem* item)
         return;
     QStringList paths;
     const QStringList& files = session->files();
-    for (int index : session->result().filesOfRow(kind, item->data(0, Qt::UserRole).toInt())) {
+    const AnalysisResult& result = session->result();
+    // Within the selection of the other tables, as the row's count says.
+    const unsigned others = ~(1u << kind);
+    for (int place : result.table(kind).valuesOfRow(item->data(0, Qt::UserRole).toInt())) {
+        if (!selected.missed.empty() && (selected.missed[size_t(place)] & others) != 0)
+            continue;
+        const int index =
+            size_t(place) < result.countedFiles.size() ? result.countedFiles[size_t(place)] : -1;
         if (index >= 0 && index < files.size())
             paths << files.at(index);
     }
@@ -697,6 +736,7 @@ QList<MainWindow::TreePair> MainWindow::treePairs() const
 
 void MainWindow::clearResults()
 {
+    const QScopedValueRollback<bool> guard(refilling, true);
     for (const TreePair& pair : treePairs()) {
         pair.byValue->clear();
         pair.byCount->clear();
@@ -710,7 +750,7 @@ void MainWindow::showResults()
     bold.setWeight(QFont::Bold);
     for (const TreePair& pair : treePairs()) {
         showInBothOrders(
-            session->result().table(pair.kind),
+            const_cast<StatTable&>(shownTable(pair.kind)),
             [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },
             [&](const StatTable& t) { fillTree(pair.byCount, t, pair.kind, bold); });
     }
@@ -751,9 +791,11 @@ void MainWindow::showInsights()
     AnalysisResult& result = session->result();
     for (int kind = 0; kind < StatKindCount; ++kind) {
         if (charts[kind])
-            charts[kind]->setTable(result.table(StatKind(kind)));
+            charts[kind]->setTable(shownTable(StatKind(kind)));
     }
-    const Insights insights = computeInsights(trackedReadings(result.tableSet()));
+    const std::vector<int> places = selected.places();
+    const Insights insights = computeInsights(
+        trackedReadings(result.tableSet(), selection.isEmpty() ? nullptr : &places));
     insightsTab->setInsights(insights);
     if (lastAnalysis)
         lastAnalysis->insights = insights;
@@ -762,4 +804,90 @@ void MainWindow::showInsights()
 void MainWindow::on_btnAbout_clicked()
 {
     aboutDialog->show();
+}
+
+const StatTable& MainWindow::shownTable(StatKind kind) const
+{
+    return selection.isEmpty() ? session->result().table(kind) : narrowed[size_t(kind)];
+}
+
+ConstTableSet MainWindow::fullTables() const
+{
+    ConstTableSet tables{};
+    for (int kind = 0; kind < StatKindCount; ++kind)
+        tables[size_t(kind)] = &session->result().table(StatKind(kind));
+    return tables;
+}
+
+namespace {
+
+// Chooses the rows of a list whose labels are given, and no other.
+void chooseRows(QTreeWidget* tree, const QStringList& labels)
+{
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = tree->topLevelItem(i);
+        item->setSelected(labels.contains(item->text(0)));
+    }
+}
+
+} // namespace
+
+void MainWindow::rowsChosen(StatKind kind, QTreeWidget* tree)
+{
+    if (refilling || session->isRunning())
+        return;
+    QStringList now;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        if (tree->topLevelItem(i)->isSelected())
+            now.append(tree->topLevelItem(i)->text(0));
+    }
+    // In the order chosen, as --where gives them: the line and the exports name them so.
+    QStringList labels;
+    for (const QString& label : selection.labels(kind)) {
+        if (now.contains(label))
+            labels.append(label);
+    }
+    for (const QString& label : now) {
+        if (!labels.contains(label))
+            labels.append(label);
+    }
+    if (labels == selection.labels(kind))
+        return;
+    selection.setLabels(kind, labels);
+    applySelection(kind);
+}
+
+void MainWindow::showAllPictures()
+{
+    if (selection.isEmpty() || session->isRunning())
+        return;
+    selection.clear();
+    applySelection();
+}
+
+void MainWindow::applySelection(int changedKind)
+{
+    const QScopedValueRollback<bool> guard(refilling, true);
+    selected = selectPictures(fullTables(), selection);
+    if (!selection.isEmpty())
+        tabulateSelection(fullTables(), selection, selected, narrowed, true);
+    QFont bold;
+    bold.setWeight(QFont::Bold);
+    for (const TreePair& pair : treePairs()) {
+        // A list's own rows count the pictures of the other tables' parts only, so the list
+        // whose rows were just chosen stays as it is; its twin follows its choice.
+        if (pair.kind != changedKind) {
+            pair.byValue->clear();
+            pair.byCount->clear();
+            showInBothOrders(
+                const_cast<StatTable&>(shownTable(pair.kind)),
+                [&](const StatTable& t) { fillTree(pair.byValue, t, pair.kind, bold); },
+                [&](const StatTable& t) { fillTree(pair.byCount, t, pair.kind, bold); });
+        }
+        chooseRows(pair.byValue, selection.labels(pair.kind));
+        chooseRows(pair.byCount, selection.labels(pair.kind));
+    }
+    showInsights();
+    selectionBar->showSelection(selection, selected.selected, selected.counted);
+    showAllKey->setEnabled(!selection.isEmpty());
 }

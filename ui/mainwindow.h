@@ -2,6 +2,7 @@
 #ifndef LENSTALLY_MAINWINDOW_H
 #define LENSTALLY_MAINWINDOW_H
 
+#include "core/count/selection.h"
 #include "core/count/statkind.h"
 
 #include <QList>
@@ -28,6 +29,8 @@ class QToolButton;
 class FolderList;
 struct AnalysisRequest;
 struct WindowState;
+class SelectionBar;
+class QShortcut;
 
 namespace Ui {
 class MainWindow;
@@ -113,6 +116,19 @@ private:
     void saveSettings();
     // Refills the Recent menu from recentFolders.
     void fillRecentMenu();
+    // Drilling down: rows chosen in the lists narrow every other table, the charts and the
+    // insights to the pictures counted in them.
+    // The rows chosen in a list become its table's part of the selection.
+    void rowsChosen(StatKind kind, QTreeWidget* tree);
+    // Shows the tables, charts and insights for the selection; the lists of the kind that
+    // changed keep their rows (they do not depend on their own part).
+    void applySelection(int changedKind = -1);
+    // Clears the selection: every counted picture again (Show all, Escape).
+    void showAllPictures();
+    // The table a kind's list, chart and export show: narrowed while rows are chosen.
+    const StatTable& shownTable(StatKind kind) const;
+    // The last analysis's tables, for the selection to read.
+    ConstTableSet fullTables() const;
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog;
@@ -136,7 +152,13 @@ private:
     QList<QWidget*> moreRow;  // what btnMore shows
     QMenu* recentMenu;
     QList<QStringList> recentFolders;
-    std::unique_ptr<QSettings> settings; // set once the window remembers its settings
+    std::unique_ptr<QSettings> settings;           // set once the window remembers its settings
+    Selection selection;                           // the rows chosen in the lists
+    SelectedPictures selected;                     // the pictures the selection takes
+    std::array<StatTable, StatKindCount> narrowed; // each table for the selection
+    SelectionBar* selectionBar;
+    QShortcut* showAllKey;
+    bool refilling = false; // the lists are being refilled: their selection is not the user's
 };
 
 #endif

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 void StatTable::clear()
 {
@@ -141,6 +142,14 @@ std::vector<int> StatTable::valuesOfRow(int id) const
             places.push_back(int(i));
     }
     return places;
+}
+
+void StatTable::setRows(std::vector<StatRow> computed)
+{
+    clear();
+    rows = std::move(computed);
+    for (const StatRow& r : rows)
+        totalCount += r.count;
 }
 
 const StatRow* StatTable::row(unsigned index) const

@@ -52,6 +52,9 @@ public:
     std::vector<int> valuesOfRow(int id) const;
     // With tracking: the row id of every value, in the order added; empty without.
     const std::vector<int>& valueRows() const { return rowOfValue; }
+    // Makes the table hold exactly these rows, as computed elsewhere: the total is the sum
+    // of their counts, nothing is tracked, and only sorts and computePercents may follow.
+    void setRows(std::vector<StatRow> computed);
 
     // Sets every row's percent to count * 100 / total.
     void computePercents();
