@@ -6,6 +6,7 @@
 // the eight charts at 400 x 450 pixels and works out the insights; prints the medians and
 // their ratios to the lists.
 
+#include "bench/fakelibrary.h"
 #include "core/count/insights.h"
 #include "core/count/numberformat.h"
 #include "core/session/analysisresult.h"
@@ -23,32 +24,13 @@
 
 namespace {
 
-// An index from 0 to n - 1, small ones far more often, as real libraries are.
-int skewed(std::mt19937& random, int n)
-{
-    std::uniform_real_distribution<double> unit(0.0, 1.0);
-    const double u = unit(random);
-    return std::min(n - 1, int(double(n) * u * u * u));
-}
-
 void fill(AnalysisResult& result, int pictures)
 {
     for (int kind = 0; kind < StatKindCount; ++kind)
         result.table(StatKind(kind)).trackValues();
     std::mt19937 random(20240601);
-    const float exposures[] = {1.0f / 8000, 1.0f / 1000, 1.0f / 250, 1.0f / 60, 0.25f, 1.0f, 30.0f};
     for (int i = 0; i < pictures; ++i) {
-        PictureValues v;
-        const int camera = skewed(random, 2000);
-        v.make = QStringLiteral("Make %1").arg(camera % 40);
-        v.model = QStringLiteral("Model %1").arg(camera);
-        v.focalLength = 8.0f + float(skewed(random, 5000)) / 10.0f;
-        v.focalLength35mm = float(skewed(random, 2) ? 12 + skewed(random, 800) : 0);
-        v.aperture = 1.0f + float(skewed(random, 300)) / 10.0f;
-        v.iso = float(50 * (1 + skewed(random, 1000)));
-        v.exposureTime = exposures[skewed(random, 7)] * (1.0f + float(skewed(random, 50)) / 50);
-        v.lens = QStringLiteral("Lens %1").arg(10 + skewed(random, 3000));
-        v.dateText = QStringLiteral("%1:06:01 12:00:00").arg(1990 + skewed(random, 40));
+        const PictureValues v = fakePicture(random);
         addToTables(v, result.tableSet());
     }
     for (int kind = 0; kind < StatKindCount; ++kind) {
