@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/pageexporter.h"
 
+#include "export/pagestyle.h"
+
 #include "core/count/chartscale.h"
 #include "core/count/insights.h"
 #include "core/count/numberformat.h"
@@ -13,66 +15,6 @@
 #include <vector>
 
 namespace {
-
-const char styleSheet[] =
-    "<style>\n"
-    ":root { color-scheme: light; }\n"
-    "body { margin: 0 auto; max-width: 56rem; padding: 1rem 1.25rem 2rem;\n"
-    "  font: 15px/1.45 system-ui, -apple-system, \"Segoe UI\", Roboto, \"DejaVu Sans\", "
-    "sans-serif;\n"
-    "  color: #1d2329; background: #fff; }\n"
-    "h1 { font-size: 1.6rem; margin: 0.5rem 0 0.25rem; }\n"
-    "h3 { font-size: 1rem; margin: 1rem 0 0.25rem; }\n"
-    "h2 { font-size: 1.2rem; margin: 2.25rem 0 0.25rem; padding-bottom: 0.2rem;\n"
-    "  border-bottom: 2px solid #3c6ea8; }\n"
-    "p.folder { margin: 0 0 1rem; color: #4a5560; overflow-wrap: anywhere; }\n"
-    "p.count, figcaption { margin: 0.25rem 0; color: #4a5560; font-size: 0.9em; }\n"
-    "dl.settings { display: grid; grid-template-columns: max-content 1fr; gap: 0.2rem 1rem;\n"
-    "  margin: 0.5rem 0 1rem; }\n"
-    "dl.settings dt { font-weight: 600; }\n"
-    "dl.settings dd { margin: 0; overflow-wrap: anywhere; }\n"
-    "nav ul { list-style: none; padding: 0; margin: 0.5rem 0; display: flex; flex-wrap: wrap;\n"
-    "  gap: 0.3rem 1rem; }\n"
-    "a { color: #2a5d9f; }\n"
-    "figure { margin: 0.75rem 0; }\n"
-    "svg.chart { display: block; width: 100%; font-size: 12px; overflow: visible; }\n"
-    "svg.chart .bar { fill: #4a7fc1; }\n"
-    "svg.chart .label { fill: #1d2329; }\n"
-    "svg.chart .value { fill: #4a5560; }\n"
-    "svg.chart .grid { stroke: #d7dde3; }\n"
-    "svg.chart .tick { fill: #4a5560; }\n"
-    "svg.chart .band50 { fill: #2a5d9f; }\n"
-    "svg.chart .band80 { fill: #6f9bd1; }\n"
-    "svg.chart .band95 { fill: #bcd0ea; }\n"
-    "ul.coverage { margin: 0.25rem 0; padding-left: 1.25rem; }\n"
-    "div.scroll { overflow-x: auto; }\n"
-    "table.lenses { font-size: 0.9em; }\n"
-    "table.lenses td:first-child { min-width: 11rem; overflow-wrap: normal; }\n"
-    "table.lenses td.wraps { white-space: normal; }\n"
-    "table { border-collapse: collapse; width: 100%; margin: 0.5rem 0; }\n"
-    "table.outcomes { width: auto; min-width: 18rem; }\n"
-    "table.rows { width: auto; min-width: min(100%, 36rem); }\n"
-    "th, td { padding: 0.25rem 0.6rem; border-bottom: 1px solid #d7dde3; text-align: left;\n"
-    "  vertical-align: top; }\n"
-    "th { background: #eef2f6; }\n"
-    "td:first-child { overflow-wrap: anywhere; }\n"
-    ".num { text-align: right; font-variant-numeric: tabular-nums; white-space: nowrap; }\n"
-    "tr.total td { font-weight: 600; border-top: 2px solid #9aa6b2; }\n"
-    "footer { margin-top: 2.5rem; color: #4a5560; font-size: 0.85em; }\n"
-    "@media (max-width: 40rem) {\n"
-    "  body { padding: 0.5rem 0.75rem 1.5rem; font-size: 14px; }\n"
-    "  th, td { padding: 0.2rem 0.35rem; }\n"
-    "  svg.chart { font-size: 11px; }\n"
-    "}\n"
-    "@media print {\n"
-    "  body { max-width: none; padding: 0; font-size: 10pt; }\n"
-    "  nav { display: none; }\n"
-    "  a { color: inherit; text-decoration: none; }\n"
-    "  h2, p.count { break-after: avoid; page-break-after: avoid; }\n"
-    "  figure, tr { break-inside: avoid; }\n"
-    "  svg.chart, th { print-color-adjust: exact; -webkit-print-color-adjust: exact; }\n"
-    "}\n"
-    "</style>\n";
 
 // Chart geometry, in per cent of the chart's width and in pixels down. Short labels
 // (numbers, years, exposure times) stand right-aligned in a narrow column before the
@@ -500,7 +442,7 @@ bool PageExporter::writeTo(QIODevice* device)
                                   "initial-scale=1\">\n<title>Lenstally");
     if (!context.folder.isEmpty())
         text += QStringLiteral(": ") + html(context.folder);
-    text += QStringLiteral("</title>\n") + QLatin1String(styleSheet) +
+    text += QStringLiteral("</title>\n") + QLatin1String(pageStyleSheet) +
             QStringLiteral("</head>\n<body>\n<header>\n<h1>Lenstally</h1>\n");
     if (!context.folder.isEmpty())
         text += QStringLiteral("<p class=\"folder\">") + html(context.folder) +
