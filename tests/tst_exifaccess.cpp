@@ -129,9 +129,9 @@ void TestExifAccess::lensAndYear_data()
     QTest::newRow("canon lens number alone")
         << QList<Tag>{t("Exif.CanonCs.LensType", "1")}
         << (EXIV2_TEST_VERSION(0, 28, 0) ? "Unknown" : "Canon EF 50mm f/1.8") << 0;
-    // The lens specification is an Exif tag, not a maker-note lens, though 0.28 offers it:
-    // it names the lens by its range.
-    QTest::newRow("maker notes without a lens, lens specification")
+    // LensSpecification is an Exif tag, not a maker-note lens, though 0.28 offers it: it
+    // names the lens by its range.
+    QTest::newRow("maker notes without a lens, LensSpecification")
         << QList<Tag>{t("Exif.CanonCs.Macro", "2"),
                       t("Exif.Photo.LensSpecification", "24/1 70/1 28/10 28/10")}
         << "24-70mm f/2.8" << 0;
