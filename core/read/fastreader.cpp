@@ -51,6 +51,29 @@ constexpr Key kKeys[] = {
     {"Exif.Photo.LensModel", Photo, 0xa434},
 };
 
+// The key's entry in kKeys, or null. The rules ask by the same few literals again and
+// again: each thread remembers their addresses, sparing most string compares.
+const Key* knownKey(const char* key)
+{
+    thread_local std::vector<std::pair<const char*, const Key*>> seen;
+    for (const auto& [name, known] : seen) {
+        // The same address may hold another text by now: a found key is checked by its
+        // text, and an unknown one only ever makes the reader decline or find nothing.
+        if (name == key && (!known || std::strcmp(known->name, key) == 0))
+            return known;
+    }
+    const Key* found = nullptr;
+    for (const Key& k : kKeys) {
+        if (std::strcmp(k.name, key) == 0) {
+            found = &k;
+            break;
+        }
+    }
+    if (seen.size() < 64)
+        seen.emplace_back(key, found);
+    return found;
+}
+
 // The tags found, read as Exiv2 reads them; declines on any key or value it does not know.
 class FoundTags : public TagSource
 {
@@ -105,13 +128,11 @@ public:
 private:
     const Entry* entry(const char* key) const
     {
-        for (const Key& k : kKeys) {
-            if (std::strcmp(k.name, key) == 0) {
-                const Entry* e = first(found.entries[k.group], k.tag);
-                if (e && !e->whole)
-                    throw Decline();
-                return e;
-            }
+        if (const Key* k = knownKey(key)) {
+            const Entry* e = first(found.entries[k->group], k->tag);
+            if (e && !e->whole)
+                throw Decline();
+            return e;
         }
         // A maker-note tag (Exif.Canon..., Exif.Nikon3...) is absent from a picture
         // without maker notes; any other key we do not read is beyond us.

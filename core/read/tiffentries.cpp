@@ -72,12 +72,21 @@ std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset)
         throw Decline();
     std::vector<Entry> entries;
     entries.reserve(std::size_t(n));
+    // The whole directory at once: one bounds check, not four an entry.
+    const unsigned char* block = tiff.bytes->at(tiff.base + offset + 2, 12 * qint64(n));
+    const auto u16 = [&tiff](const unsigned char* p) {
+        return tiff.little ? qFromLittleEndian<quint16>(p) : qFromBigEndian<quint16>(p);
+    };
+    const auto u32 = [&tiff](const unsigned char* p) {
+        return tiff.little ? qFromLittleEndian<quint32>(p) : qFromBigEndian<quint32>(p);
+    };
     for (int i = 0; i < n; ++i) {
+        const unsigned char* raw = block + 12 * i;
         const qint64 at = offset + 2 + 12 * qint64(i);
         Entry e;
-        e.tag = tiff.u16(at);
-        e.type = tiff.u16(at + 2);
-        e.count = tiff.u32(at + 4);
+        e.tag = u16(raw);
+        e.type = u16(raw + 2);
+        e.count = u32(raw + 4);
         e.little = tiff.little;
         const int unit = typeSize(e.type);
         const quint64 size = quint64(unit ? unit : 1) * e.count;
@@ -85,7 +94,7 @@ std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset)
         if (unit == 0 || e.count >= 0x10000000) {
             e.whole = false;
         } else if (size > 4) {
-            const quint32 valueOffset = tiff.u32(at + 8);
+            const quint32 valueOffset = u32(raw + 8);
             e.whole = valueOffset != 0 && valueOffset < quint64(tiff.size) &&
                       size <= quint64(tiff.size) - valueOffset;
             e.value = tiff.base + valueOffset;
