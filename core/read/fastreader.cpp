@@ -51,6 +51,18 @@ constexpr Key kKeys[] = {
     {"Exif.Photo.LensModel", Photo, 0xa434},
 };
 
+// The tags of kKeys: the only entries the reader asks for.
+const TagSet& wantedTags()
+{
+    static const TagSet tags = [] {
+        TagSet set;
+        for (const Key& k : kKeys)
+            set.set(k.tag);
+        return set;
+    }();
+    return tags;
+}
+
 // The key's entry in kKeys, or null. The rules ask by the same few literals again and
 // again: each thread remembers their addresses, sparing most string compares.
 const Key* knownKey(const char* key)
@@ -292,6 +304,7 @@ bool readBytes(Bytes& bytes, PictureReading* reading)
 {
     try {
         Found found;
+        found.wanted = &wantedTags();
         if (bytes.size() < 16)
             return false;
         const unsigned char* h = bytes.at(0, 16);

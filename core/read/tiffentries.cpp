@@ -63,7 +63,18 @@ int typeSize(quint16 type)
 }
 
 // Reads the IFD at offset as Exiv2's TiffReader does, declining where it would stop short.
-std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset)
+namespace {
+
+// The tags the walk itself looks at: the maker notes (Exif and DNG private data), the
+// colour profile, the Exif IFD's pointer and the sub-IFDs.
+bool walkTag(quint16 tag)
+{
+    return tag == 0x927c || tag == 0xc634 || tag == 0x8773 || tag == 0x8769 || tag == 0x014a;
+}
+
+} // namespace
+
+std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset, const TagSet* wanted)
 {
     if (offset < 0 || offset + 2 > tiff.size)
         throw Decline();
@@ -85,6 +96,8 @@ std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset)
         const qint64 at = offset + 2 + 12 * qint64(i);
         Entry e;
         e.tag = u16(raw);
+        if (wanted && !(*wanted)[e.tag] && !walkTag(e.tag))
+            continue;
         e.type = u16(raw + 2);
         e.count = u32(raw + 4);
         e.little = tiff.little;
@@ -141,7 +154,7 @@ void parseTiff(Bytes& bytes, qint64 base, qint64 size, Group group, Found* found
 {
     const Tiff tiff = checkTiffHeader(bytes, base, size, orfSignature);
     const quint32 first0 = tiff.u32(4);
-    std::vector<Entry> ifd = readIfd(tiff, first0);
+    std::vector<Entry> ifd = readIfd(tiff, first0, found->wanted);
     if (group == Photo) {
         found->makerNotes = found->makerNotes || first(ifd, 0x927c);
         found->entries[Photo].insert(found->entries[Photo].end(), ifd.begin(), ifd.end());
@@ -183,7 +196,7 @@ void parseTiff(Bytes& bytes, qint64 base, qint64 size, Group group, Found* found
             }
         }
     }
-    const std::vector<Entry> exifIfd = readIfd(tiff, exifOffset);
+    const std::vector<Entry> exifIfd = readIfd(tiff, exifOffset, found->wanted);
     found->makerNotes = found->makerNotes || first(exifIfd, 0x927c);
     found->entries[Photo].insert(found->entries[Photo].end(), exifIfd.begin(), exifIfd.end());
 }

@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QtEndian>
 
+#include <bitset>
 #include <deque>
 #include <vector>
 
@@ -92,18 +93,25 @@ struct Tiff
 };
 
 // The tags found, each group in Exiv2's order: the first of a tag is the one it reads.
+// A set of tag numbers.
+using TagSet = std::bitset<65536>;
+
 struct Found
 {
     std::vector<Entry> entries[2];
     bool makerNotes = false;
     bool tiffImage = false; // read by Exiv2's TIFF image, which checks the colour profile
+    // The tags the reader will ask for; the walk keeps those and its own, or all when null.
+    const TagSet* wanted = nullptr;
 };
 
 // The size in bytes of one component of a TIFF type; 0 for a type Exiv2 does not know.
 int typeSize(quint16 type);
 
 // Reads the IFD at offset as Exiv2's TiffReader does, declining where it would stop short.
-std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset);
+// Only the entries of wanted tags and of those the walk itself looks at are kept, when
+// wanted is given; the order and the first of each tag are as in the directory.
+std::vector<Entry> readIfd(const Tiff& tiff, qint64 offset, const TagSet* wanted = nullptr);
 
 // The first entry of the tag, or null.
 const Entry* first(const std::vector<Entry>& entries, quint16 tag);
