@@ -218,28 +218,37 @@ void gather(Folder& folder, QStringList* files, std::vector<char>* viaLink, QStr
         gather(*sub, files, viaLink, unlisted, walked, counts);
 }
 
-// Drops every file whose canonical path an earlier one of the list has. Only files
-// reached through a link need resolving: the others lie below the root along folders
-// that are no links, so the root's canonical path and their own relative path name them.
+// Appends to kept the files of one root's walk whose canonical path seen does not hold
+// yet, noting theirs. Only files reached through a link need resolving: the others lie
+// below the root along folders that are no links, so the root's canonical path and their
+// own relative path name them.
+void keepFirstOfEach(const QString& root, const QStringList& files,
+                     const std::vector<char>& viaLink, QSet<QString>* seen, QStringList* kept)
+{
+    const QString canonicalRoot = canonicalPath(root.isEmpty() ? QStringLiteral("/") : root);
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString& path = files.at(i);
+        QString key = viaLink[size_t(i)] || canonicalRoot.isEmpty()
+                          ? canonicalPath(path)
+                          : canonicalRoot + path.mid(root.size());
+        if (key.isEmpty())
+            key = path;
+        if (seen->contains(key))
+            continue;
+        seen->insert(key);
+        kept->append(path);
+    }
+}
+
+// Drops every file whose canonical path an earlier one of the list has.
 void dropLinkedTwins(const QString& root, QStringList* files, const std::vector<char>& viaLink)
 {
     if (std::find(viaLink.begin(), viaLink.end(), char(1)) == viaLink.end())
         return;
-    const QString canonicalRoot = canonicalPath(root.isEmpty() ? QStringLiteral("/") : root);
     QSet<QString> seen;
     QStringList kept;
     kept.reserve(files->size());
-    for (qsizetype i = 0; i < files->size(); ++i) {
-        const QString& path = files->at(i);
-        QString key =
-            viaLink[size_t(i)] ? canonicalPath(path) : canonicalRoot + path.mid(root.size());
-        if (key.isEmpty())
-            key = path;
-        if (seen.contains(key))
-            continue;
-        seen.insert(key);
-        kept.append(path);
-    }
+    keepFirstOfEach(root, *files, viaLink, &seen, &kept);
     *files = std::move(kept);
 }
 
@@ -303,26 +312,12 @@ struct RootWalk
 // The files of every walk, each file once at its first place: a file's canonical path is its
 // root's canonical path and its path below the root, or its own when it was reached
 // through a link.
-QStringList dropTwinsAcross(std::vector<RootWalk>& walks)
+QStringList dropTwinsAcross(const std::vector<RootWalk>& walks)
 {
     QSet<QString> seen;
     QStringList kept;
-    for (RootWalk& walk : walks) {
-        const QString canonicalRoot =
-            canonicalPath(walk.root.isEmpty() ? QStringLiteral("/") : walk.root);
-        for (qsizetype i = 0; i < walk.files.size(); ++i) {
-            const QString& path = walk.files.at(i);
-            QString key = walk.viaLink[size_t(i)] || canonicalRoot.isEmpty()
-                              ? canonicalPath(path)
-                              : canonicalRoot + path.mid(walk.root.size());
-            if (key.isEmpty())
-                key = path;
-            if (seen.contains(key))
-                continue;
-            seen.insert(key);
-            kept.append(path);
-        }
-    }
+    for (const RootWalk& walk : walks)
+        keepFirstOfEach(walk.root, walk.files, walk.viaLink, &seen, &kept);
     return kept;
 }
 
